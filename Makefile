@@ -1,0 +1,35 @@
+# The two commands of the README:
+#   make run    set up, build and open the bundled sample in the viewer
+#   make test   set up, build and pass every test (unit, gl, e2e under Xvfb, fuzz under sanitizers)
+
+SAMPLE ?= samples/phantom.cub
+XVFB := xvfb-run -a -s "-screen 0 1280x1024x24"
+
+.PHONY: run test deps build build-asan bench clean
+
+deps:
+	scripts/install-deps
+
+build: deps
+	cmake --preset default
+	cmake --build --preset default
+
+build-asan: deps
+	cmake --preset asan
+	cmake --build --preset asan
+
+run: build
+	./build/default/qarmel $(SAMPLE)
+
+test: build build-asan
+	ctest --preset default -L 'unit|gl'
+	$(XVFB) ctest --preset default -L e2e
+	ctest --preset asan -L 'unit|gl|fuzz'
+
+bench: deps
+	cmake --preset release
+	cmake --build --preset release --target bench
+	./build/release/bench/bench
+
+clean:
+	rm -rf build

@@ -1,0 +1,19 @@
+// Choosing and loading the one input file of a run: from the argument text
+// when there is one, otherwise from the open-file dialog.
+#pragma once
+
+#include "app/app_state.h"
+
+// Fills `directory` with the executable's directory (trailing '/'
+// included) taken from the process command line, or the empty text when
+// there is no directory or it does not fit.
+void GetExeDirectory(char (&directory)[kExeDirectorySize]);
+
+// 1 when theVolume holds the loaded file, 0 when the dialog was cancelled.
+// A file that cannot be loaded ends the process with exit code 1 after the
+// "cannot load %s" box.
+int GetInputFile(const char* argumentText);
+
+// Runs the open-file dialog; non-zero when the user confirmed a file, which
+// then fills both buffers.
+int ChooseInputFile(char (&fileNameOut)[kInputFileNameSize], char (&pathOut)[kInputPathSize]);

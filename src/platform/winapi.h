@@ -1,0 +1,81 @@
+// The subset of the Win32 services that Qarmel is written against: the same
+// names, types, constants and observable behaviour, provided on Linux by one
+// of the backends in this folder (sdl/ for the real window, headless/ for
+// tests and offscreen tools). The app core includes only this header from
+// the platform layer.
+#pragma once
+
+#include <cstdint>
+
+#define WINAPI
+#define CALLBACK
+
+using BOOL = int;
+using BYTE = std::uint8_t;
+using WORD = std::uint16_t;
+using DWORD = std::uint32_t;
+using UINT = unsigned int;
+using LONG = std::int32_t;
+using CHAR = char;
+using LPSTR = char*;
+using LPCSTR = const char*;
+using LPVOID = void*;
+using WPARAM = std::uintptr_t;
+using LPARAM = std::intptr_t;
+using LRESULT = std::intptr_t;
+
+// Handles are opaque pointers, distinct types as in Win32's STRICT mode.
+using HWND = struct HWND__*;
+using HINSTANCE = struct HINSTANCE__*;
+
+constexpr BOOL TRUE = 1;
+constexpr BOOL FALSE = 0;
+
+// Message boxes ------------------------------------------------------------
+constexpr UINT MB_OK = 0x00000000u;
+constexpr UINT MB_ICONERROR = 0x00000010u;
+constexpr UINT MB_TOPMOST = 0x00040000u;
+constexpr int IDOK = 1;
+
+// Writes "CAPTION: TEXT" and a line feed to standard error, then shows the
+// box when the backend has a display to show it on. Returns IDOK.
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+
+// Process ------------------------------------------------------------------
+// The program path (in double quotes when it holds a blank), then a blank
+// and the arguments joined by single blanks when there are any.
+LPSTR GetCommandLineA();
+
+// Common dialogs -----------------------------------------------------------
+constexpr DWORD OFN_FILEMUSTEXIST = 0x00001000u;
+
+struct OPENFILENAMEA {
+  DWORD lStructSize;
+  HWND hwndOwner;
+  HINSTANCE hInstance;
+  LPCSTR lpstrFilter;  // pairs of NUL-terminated texts, ended by an extra NUL
+  LPSTR lpstrCustomFilter;
+  DWORD nMaxCustFilter;
+  DWORD nFilterIndex;
+  LPSTR lpstrFile;  // in: proposed file (may be empty); out: the full path
+  DWORD nMaxFile;
+  LPSTR lpstrFileTitle;  // out: the file name without its directory
+  DWORD nMaxFileTitle;
+  LPCSTR lpstrInitialDir;
+  LPCSTR lpstrTitle;
+  DWORD Flags;
+  WORD nFileOffset;
+  WORD nFileExtension;
+  LPCSTR lpstrDefExt;
+  LPARAM lCustData;
+  LPVOID lpfnHook;
+  LPCSTR lpTemplateName;
+};
+
+// Non-zero only when the user confirmed a file that fits the record's buffers.
+BOOL GetOpenFileNameA(OPENFILENAMEA* record);
+
+// Entry point --------------------------------------------------------------
+// Provided by the program; the SDL backend's main() calls it.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR argumentText,
+                   int showCommand);

@@ -1,0 +1,124 @@
+#include "voxel/cub_reader.h"
+
+#include <cstring>
+
+#include "platform/winapi.h"
+
+namespace {
+
+constexpr std::size_t kHeaderWords = 6;
+
+void Report(const char* text) { MessageBoxA(nullptr, text, "LoadCub()", MB_OK); }
+
+bool ReadBytes(std::FILE* file, void* out, std::size_t count) {
+  return std::fread(out, 1, count, file) == count;
+}
+
+bool ReadWord(std::FILE* file, std::uint32_t* word) {
+  unsigned char bytes[4];
+  if (!ReadBytes(file, bytes, sizeof bytes)) return false;
+  *word = std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 |
+          std::uint32_t{bytes[2]} << 16 | std::uint32_t{bytes[3]} << 24;
+  return true;
+}
+
+bool TagIs(const char tag[4], const char* name) { return std::memcmp(tag, name, 4) == 0; }
+
+// HEA1: a complete header replaces the current volume (releasing the
+// earlier one first); a header cut short by the end of the file makes no
+// volume, and the next tag read reports the end.
+void ReadHeaderChunk(std::FILE* file, VOXSPACE*& volume, bool& error) {
+  std::uint32_t bodySize = 0;
+  ReadWord(file, &bodySize);  // the header is always 24 bytes, whatever this says
+  std::uint32_t words[kHeaderWords];
+  if (!ReadHEA1chunk(file, bodySize, words)) {
+    error = true;
+    return;
+  }
+  if (std::feof(file) || std::ferror(file)) return;
+  FreeVoxSpace(volume);
+  volume = InitVoxSpace(words[0], words[1], words[2], words[3]);
+}
+
+void ReadDataChunk(std::FILE* file, VOXSPACE*& volume, bool& error) {
+  std::uint32_t bodySize = 0;
+  if (ReadWord(file, &bodySize) && ReadDAT1chunk(file, bodySize, volume)) return;
+  Report("corrupt voxel data");
+  FreeVoxSpace(volume);
+  volume = nullptr;
+  error = true;
+}
+
+void SkipUnknownChunk(std::FILE* file, bool& error) {
+  std::uint32_t bodySize = 0;
+  const bool skipped = ReadWord(file, &bodySize) && SkipChunk(file, bodySize);
+  Report("skipped unknown chunk");
+  if (!skipped) error = true;
+}
+
+}  // namespace
+
+int ReadHEA1chunk(std::FILE* file, std::uint32_t /*bodySize*/, std::uint32_t* words) {
+  if (!words) return 0;
+  for (std::size_t i = 0; i < kHeaderWords; ++i) {
+    if (!ReadWord(file, &words[i])) words[i] = 0;
+  }
+  return 1;
+}
+
+int ReadDAT1chunk(std::FILE* file, std::uint32_t bodySize, VOXSPACE* volume) {
+  if (!volume) return 0;
+  if (volume->compressed) {
+    MessageBoxA(nullptr, "cannot read compressed file", "ReadDAT1chunk()", MB_OK);
+    return 0;
+  }
+  if (bodySize != volume->dataSize) return 0;
+  return ReadBytes(file, volume->data, volume->dataSize) ? 1 : 0;
+}
+
+int SkipChunk(std::FILE* file, std::uint32_t bodySize) {
+  // Read in blocks rather than byte by byte: the same outcome (the end of
+  // the file is found exactly), at the speed of a plain read.
+  unsigned char block[64 * 1024];
+  std::uint32_t remaining = bodySize;
+  while (remaining > 0) {
+    const std::size_t step = remaining < sizeof block ? remaining : sizeof block;
+    if (!ReadBytes(file, block, step)) return 0;
+    remaining -= static_cast<std::uint32_t>(step);
+  }
+  return 1;
+}
+
+VOXSPACE* LoadCub(const char* path) {
+  std::FILE* file = path ? std::fopen(path, "rb") : nullptr;
+  if (!file) return nullptr;
+
+  char magic[4];
+  if (!ReadBytes(file, magic, sizeof magic) || !TagIs(magic, "CUB1")) {
+    Report("not a cub file");
+    std::fclose(file);
+    return nullptr;
+  }
+
+  VOXSPACE* volume = nullptr;
+  bool error = false;
+  bool done = false;
+  while (!done && !error) {
+    char tag[4];
+    if (!ReadBytes(file, tag, sizeof tag)) {
+      Report("unexpected end of file found");
+      error = true;
+    } else if (TagIs(tag, "HEA1")) {
+      ReadHeaderChunk(file, volume, error);
+    } else if (TagIs(tag, "DAT1")) {
+      ReadDataChunk(file, volume, error);
+    } else if (TagIs(tag, "ENDF")) {
+      done = true;
+    } else {
+      SkipUnknownChunk(file, error);
+    }
+  }
+  if (error) Report("error in file");
+  std::fclose(file);
+  return volume;
+}

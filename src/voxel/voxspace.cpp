@@ -1,0 +1,86 @@
+#include "voxel/voxspace.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+
+#include "platform/winapi.h"
+
+namespace {
+
+constexpr const char* kAllocationCaption = "Dromb - error";
+constexpr UINT kAllocationFlags = MB_TOPMOST | MB_ICONERROR;
+
+std::uint32_t DataSize(std::uint32_t dimX, std::uint32_t dimY, std::uint32_t dimZ,
+                       std::uint32_t bitsPerVoxel) {
+  // Deliberately 32-bit: the value a DAT1 body must match, wrap included.
+  return (dimX * dimY * dimZ * bitsPerVoxel) >> 3;
+}
+
+// The buffer always holds one byte per voxel, even when bitsPerVoxel is
+// below 8 or the 32-bit dataSize wrapped, because every reader of the
+// volume addresses one byte per voxel. None when the size does not fit.
+std::optional<std::size_t> BufferBytes(std::uint32_t dimX, std::uint32_t dimY,
+                                       std::uint32_t dimZ, std::uint32_t dataSize) {
+  std::uint64_t voxels = 0;
+  if (__builtin_mul_overflow(std::uint64_t{dimX}, std::uint64_t{dimY}, &voxels) ||
+      __builtin_mul_overflow(voxels, std::uint64_t{dimZ}, &voxels)) {
+    return std::nullopt;
+  }
+  std::uint64_t bytes = voxels > dataSize ? voxels : dataSize;
+  if (bytes == 0) bytes = 1;  // a volume without voxels still has a buffer
+  if (bytes > SIZE_MAX) return std::nullopt;
+  return static_cast<std::size_t>(bytes);
+}
+
+}  // namespace
+
+VOXSPACE* InitVoxSpace(std::uint32_t dimX, std::uint32_t dimY, std::uint32_t dimZ,
+                       std::uint32_t bitsPerVoxel) {
+  auto* volume = static_cast<VOXSPACE*>(std::calloc(1, sizeof(VOXSPACE)));
+  if (!volume) {
+    MessageBoxA(nullptr, "InitVoxSpace() \n could not allocate memory for struct VOXSPACE ",
+                kAllocationCaption, kAllocationFlags);
+    return nullptr;
+  }
+  const std::uint32_t dataSize = DataSize(dimX, dimY, dimZ, bitsPerVoxel);
+  const std::optional<std::size_t> bytes = BufferBytes(dimX, dimY, dimZ, dataSize);
+  // calloc hands out zeroed pages without touching them, so a big volume
+  // costs nothing until its voxels are read in.
+  volume->data = bytes ? static_cast<unsigned char*>(std::calloc(*bytes, 1)) : nullptr;
+  if (!volume->data) {
+    MessageBoxA(nullptr, "InitVoxSpace() \n could not allocate memory for voxel data ",
+                kAllocationCaption, kAllocationFlags);
+    FreeVoxSpace(volume);
+    return nullptr;
+  }
+  volume->dataSize = dataSize;
+  volume->dimX = dimX;
+  volume->dimY = dimY;
+  volume->dimZ = dimZ;
+  volume->bitsPerVoxel = bitsPerVoxel;
+  return volume;
+}
+
+int FreeVoxSpace(VOXSPACE* volume) {
+  if (!volume) return 1;
+  std::free(volume->data);
+  std::free(volume);
+  return 1;
+}
+
+int MirrorVoxSpaceZ(VOXSPACE* volume) {
+  if (!volume) return 0;
+  const std::size_t sliceBytes = std::size_t{volume->dimX} * volume->dimY;
+  auto* scratch = static_cast<unsigned char*>(std::malloc(sliceBytes ? sliceBytes : 1));
+  if (!scratch) return 0;
+  for (std::uint32_t i = 0; i < volume->dimZ / 2; ++i) {
+    unsigned char* low = volume->data + i * sliceBytes;
+    unsigned char* high = volume->data + (volume->dimZ - 1 - i) * sliceBytes;
+    std::memcpy(scratch, low, sliceBytes);
+    std::memcpy(low, high, sliceBytes);
+    std::memcpy(high, scratch, sliceBytes);
+  }
+  std::free(scratch);
+  return 1;
+}

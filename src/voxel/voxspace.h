@@ -1,0 +1,26 @@
+// The in-memory cuberille space: a box of voxels, one byte each, x fastest,
+// then y, then z (voxel (x, y, z) is data[x + y*dimX + z*dimX*dimY]).
+#pragma once
+
+#include <cstdint>
+
+struct VOXSPACE {
+  std::uint32_t dimX;
+  std::uint32_t dimY;
+  std::uint32_t dimZ;
+  std::uint32_t bitsPerVoxel;  // as the file states it; only sizes dataSize
+  std::int32_t compressed;     // never set by this program: every volume is raw
+  std::uint32_t dataSize;      // (dimX*dimY*dimZ*bitsPerVoxel) >> 3 in 32-bit arithmetic
+  unsigned char* data;         // at least max(dataSize, dimX*dimY*dimZ, 1) bytes, owned
+};
+
+// A zeroed volume, or none after a "Dromb - error" box.
+VOXSPACE* InitVoxSpace(std::uint32_t dimX, std::uint32_t dimY, std::uint32_t dimZ,
+                       std::uint32_t bitsPerVoxel);
+
+// Releases the buffer and the record; accepts none; always 1.
+int FreeVoxSpace(VOXSPACE* volume);
+
+// Reverses the order of the z slices in place; 0 for none or when the
+// scratch slice cannot be allocated (the volume is then unchanged).
+int MirrorVoxSpaceZ(VOXSPACE* volume);

@@ -1,0 +1,87 @@
+// The real qarmel binary and the real file chooser under Xvfb, driven with
+// real key presses.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "cub_bytes.h"
+#include "process.h"
+#include "temp_dir.h"
+#include "x11_driver.h"
+
+namespace {
+
+using std::chrono::seconds;
+
+bool EndsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+class StartupE2E : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(HaveDisplay()) << "end-to-end tests need an X display (make test starts Xvfb)"; }
+
+  LaunchOptions Options() const {
+    LaunchOptions options;
+    options.workingDirectory = dir.path();
+    options.stdoutFile = dir.File("stdout.txt");
+    options.stderrFile = dir.File("stderr.txt");
+    options.environment["GSETTINGS_BACKEND"] = "memory";
+    return options;
+  }
+  std::string Stderr() const { return ReadTextFile(dir.File("stderr.txt")); }
+
+  TempDir dir;
+};
+
+TEST_F(StartupE2E, LoadsTheBundledSampleAndEnds) {
+  Process qarmel({QARMEL_BINARY, QARMEL_SAMPLE}, Options());
+  EXPECT_EQ(qarmel.WaitForExit(seconds(60)), 0);
+  EXPECT_EQ(Stderr(), "");
+}
+
+TEST_F(StartupE2E, LoadFailureShowsTheBoxesInOrderThenExits1) {
+  const std::string bad = dir.Write("bad file.cub", CubBytes().Raw("JUNK").bytes());
+  Process qarmel({QARMEL_BINARY, bad}, Options());
+  ASSERT_TRUE(PressKeyIn("LoadCub()", "Return"));
+  ASSERT_TRUE(PressKeyIn("Tesmir error", "Return"));
+  EXPECT_EQ(qarmel.WaitForExit(seconds(30)), 1);
+  EXPECT_EQ(Stderr(), "LoadCub(): not a cub file\nTesmir error: cannot load " + bad + "\n");
+}
+
+TEST_F(StartupE2E, CancelledDialogEndsWithCode0) {
+  Process qarmel({QARMEL_BINARY}, Options());
+  ASSERT_TRUE(PressKeyIn("Open cuberille space", "Escape"));
+  ASSERT_TRUE(PressKeyIn("WinMain()", "Return"));
+  EXPECT_EQ(qarmel.WaitForExit(seconds(30)), 0);
+  // The chooser may add its own warnings; the box comes last.
+  EXPECT_TRUE(EndsWith(Stderr(), "\nWinMain(): GetInputFile() failed\n") ||
+              Stderr() == "WinMain(): GetInputFile() failed\n")
+      << Stderr();
+}
+
+TEST_F(StartupE2E, DialogConfirmsTheProposedFile) {
+  const std::string file = dir.Write("head.cub", CubBytes().Magic().End().bytes());
+  Process probe({DIALOG_PROBE, file}, Options());
+  ASSERT_TRUE(PressKeyIn("Open cuberille space", "Return"));
+  EXPECT_EQ(probe.WaitForExit(seconds(30)), 0);
+  EXPECT_EQ(ReadTextFile(dir.File("stdout.txt")), "result=1 path=" + file + " name=head.cub\n");
+}
+
+TEST_F(StartupE2E, WithoutADisplayBoxesGoToStandardErrorOnly) {
+  LaunchOptions options = Options();
+  options.environment["DISPLAY"] = std::nullopt;
+  options.environment["WAYLAND_DISPLAY"] = std::nullopt;
+  const std::string bad = dir.Write("bad.cub", CubBytes().Magic().bytes());
+  Process qarmel({QARMEL_BINARY, bad}, options);
+  EXPECT_EQ(qarmel.WaitForExit(seconds(30)), 1);
+  EXPECT_EQ(Stderr(), "LoadCub(): unexpected end of file found\nLoadCub(): error in file\n"
+                      "Tesmir error: cannot load " + bad + "\n");
+
+  // No display, no dialog: the run ends as a cancel would.
+  Process noDialog({QARMEL_BINARY}, options);
+  EXPECT_EQ(noDialog.WaitForExit(seconds(30)), 0);
+  EXPECT_EQ(Stderr(), "file dialog: no display to show it on\nWinMain(): GetInputFile() failed\n");
+}
+
+}  // namespace

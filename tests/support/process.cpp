@@ -1,0 +1,86 @@
+#include "process.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+namespace {
+
+void RedirectOrDie(const std::string& file, int fd) {
+  if (file.empty()) return;
+  const int out = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (out < 0 || dup2(out, fd) < 0) _exit(126);
+  close(out);
+}
+
+int DecodeStatus(int status) {
+  if (WIFEXITED(status)) return WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+  return -1;
+}
+
+}  // namespace
+
+Process::Process(const std::vector<std::string>& argv, const LaunchOptions& options) {
+  std::vector<char*> args;
+  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  pid_ = fork();
+  if (pid_ < 0) throw std::runtime_error("fork failed");
+  if (pid_ == 0) {
+    if (!options.workingDirectory.empty() && chdir(options.workingDirectory.c_str()) != 0) _exit(126);
+    for (const auto& [name, value] : options.environment) {
+      if (value) setenv(name.c_str(), value->c_str(), 1);
+      else unsetenv(name.c_str());
+    }
+    RedirectOrDie(options.stdoutFile, STDOUT_FILENO);
+    RedirectOrDie(options.stderrFile, STDERR_FILENO);
+    execvp(args[0], args.data());
+    _exit(127);
+  }
+}
+
+Process::~Process() {
+  if (Running()) {
+    kill(pid_, SIGKILL);
+    WaitForExit(std::chrono::seconds(5));
+  }
+}
+
+bool Process::Running() {
+  if (exitCode_ || pid_ <= 0) return false;
+  int status = 0;
+  if (waitpid(pid_, &status, WNOHANG) == pid_) {
+    exitCode_ = DecodeStatus(status);
+    return false;
+  }
+  return true;
+}
+
+std::optional<int> Process::WaitForExit(std::chrono::milliseconds deadline) {
+  const auto end = std::chrono::steady_clock::now() + deadline;
+  while (Running()) {
+    if (std::chrono::steady_clock::now() >= end) return std::nullopt;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return exitCode_;
+}
+
+std::optional<int> RunToEnd(const std::vector<std::string>& argv, std::chrono::milliseconds deadline) {
+  Process process(argv);
+  return process.WaitForExit(deadline);
+}
+
+std::string ReadTextFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}

@@ -1,0 +1,40 @@
+// Starts a program for end-to-end tests and waits for it with a deadline.
+#pragma once
+
+#include <chrono>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <sys/types.h>
+
+struct LaunchOptions {
+  std::string workingDirectory;                                // empty: the test's own
+  std::map<std::string, std::optional<std::string>> environment;  // nullopt: removed
+  std::string stdoutFile;                                      // empty: inherited
+  std::string stderrFile;                                      // empty: inherited
+};
+
+class Process {
+ public:
+  Process(const std::vector<std::string>& argv, const LaunchOptions& options = {});
+  ~Process();  // kills the program if it is still running
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+
+  // The exit code (128 + signal when killed by one), or none when the
+  // deadline passed first.
+  std::optional<int> WaitForExit(std::chrono::milliseconds deadline);
+  bool Running();
+
+ private:
+  pid_t pid_ = -1;
+  std::optional<int> exitCode_;
+};
+
+// Runs a program to its end (with a deadline) and returns its exit code.
+std::optional<int> RunToEnd(const std::vector<std::string>& argv,
+                            std::chrono::milliseconds deadline = std::chrono::seconds(30));
+
+std::string ReadTextFile(const std::string& path);
