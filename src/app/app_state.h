@@ -4,6 +4,7 @@
 
 #include <cstddef>
 
+#include "surface/ogl_cuberille.h"
 #include "voxel/voxspace.h"
 
 constexpr std::size_t kExeDirectorySize = 256;
@@ -14,3 +15,5 @@ extern char exeDirectory[kExeDirectorySize];    // with its trailing '/', or emp
 extern char inputPath[kInputPathSize];          // the CUB file being viewed
 extern char inputFileName[kInputFileNameSize];  // its name without the directory
 extern VOXSPACE* theVolume;                     // owned by the shell from load to exit
+
+extern OGLcuberille theSurface;  // the one surface object; no GL call until a context exists

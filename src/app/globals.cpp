@@ -6,3 +6,5 @@ char exeDirectory[kExeDirectorySize];
 char inputPath[kInputPathSize];
 char inputFileName[kInputFileNameSize];
 VOXSPACE* theVolume = nullptr;
+
+OGLcuberille theSurface;

@@ -1,0 +1,76 @@
+// The surface object's life: construction (no GL call: it runs before any
+// context exists), attaching a volume, and the switch between the two
+// render methods, which keeps only the geometry of the method in use.
+#include "surface/ogl_cuberille.h"
+
+#include <GL/gl.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "surface/direction_tables.h"
+
+OGLcuberille::OGLcuberille()
+    : voxSpace(nullptr),
+      drawRoutine(&OGLcuberille::DrawQuads),
+      normals{},
+      quadLists{},
+      displayLists{},
+      voxelSize{1.0f, 1.0f, 1.0f},
+      renderMethod(QUADS),
+      textured(0),
+      fastLighting(0) {
+  std::memcpy(normals, surface::kNormals, sizeof normals);
+  ApplyRenderMethod();  // no volume yet: selects DrawQuads, builds nothing
+  fastLighting = 0;
+}
+
+OGLcuberille::~OGLcuberille() { ReleaseQuadArrays(); }
+
+void OGLcuberille::SetVoxSpace(VOXSPACE* volume) {
+  if (!volume) return;
+  voxSpace = volume;
+  InitBoxTriangles();
+  if (CountFaces() != 0) ApplyRenderMethod();
+}
+
+void OGLcuberille::SetRenderMethod(int method) {
+  renderMethod = method;
+  ApplyRenderMethod();
+}
+
+void OGLcuberille::SetTexturing(int on) {
+  textured = on;
+  if (on) {
+    glEnable(GL_TEXTURE_2D);
+  } else {
+    glDisable(GL_TEXTURE_2D);
+  }
+  ApplyRenderMethod();
+}
+
+void OGLcuberille::ApplyRenderMethod() {
+  if (renderMethod == QUADS) {
+    DeleteDisplayLists();
+    drawRoutine = textured ? &OGLcuberille::DrawTexturedQuads : &OGLcuberille::DrawQuads;
+    BuildQuads();
+  } else {
+    ReleaseQuadArrays();
+    drawRoutine = &OGLcuberille::DrawDisplayLists;
+    BuildStripLists();
+  }
+}
+
+void OGLcuberille::ReleaseQuadArrays() {
+  for (QuadList& list : quadLists) {
+    std::free(list.quads);
+    list.quads = nullptr;
+  }
+}
+
+void OGLcuberille::DeleteDisplayLists() {
+  for (std::uint32_t& name : displayLists) {
+    if (name != 0) glDeleteLists(name, 1);
+    name = 0;
+  }
+}

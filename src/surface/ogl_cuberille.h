@@ -1,0 +1,59 @@
+// The surface object: turns one voxel volume into OpenGL geometry grouped
+// by the six face directions and draws it. One process-wide instance,
+// theSurface, constructed before any rendering context exists.
+#pragma once
+
+#include <cstdint>
+
+#include "surface/surface_types.h"
+#include "voxel/voxspace.h"
+
+class OGLcuberille {
+ public:
+  using DrawRoutine = int (OGLcuberille::*)();
+
+  OGLcuberille();
+  ~OGLcuberille();
+  OGLcuberille(const OGLcuberille&) = delete;
+  OGLcuberille& operator=(const OGLcuberille&) = delete;
+
+  // Attaches the volume (not owned): box triangles, census, and the
+  // geometry of the current method when there is at least one face.
+  void SetVoxSpace(VOXSPACE* volume);
+  // Exposed faces of the interior per direction; returns their sum.
+  std::uint32_t CountFaces();
+  void InitBoxTriangles();
+
+  // QUADS geometry: one array per direction, exactly quadCount quads.
+  std::int32_t BuildQuads();
+  // TRISTRIP_DISPLIST geometry: one display list per direction.
+  int BuildStripLists();
+
+  void SetRenderMethod(int method);
+  void SetTexturing(int on);
+  void ApplyRenderMethod();
+
+  // Draw the directions of visibleMask; each returns 1.
+  int DrawQuads();
+  int DrawTexturedQuads();
+  int DrawDisplayLists();
+
+  VOXSPACE* voxSpace;
+  DrawRoutine drawRoutine;
+  float normals[kFaceDirections][3];
+  QuadList quadLists[kFaceDirections];
+  std::uint32_t displayLists[kFaceDirections];
+  Vertex boxTriangles[kFaceDirections][3] = {};
+  float directionColors[kFaceDirections][4] = {};
+  std::int32_t visibleMask = 0;
+  float voxelSize[3];
+  std::int32_t renderMethod;
+  std::int32_t textured;
+  std::int32_t fastLighting;
+
+ private:
+  void ReleaseQuadArrays();
+  void DeleteDisplayLists();
+  template <FaceDirection D>
+  int BuildDirectionStrips();
+};
