@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cub_writer.h"
+#include "process_memory.h"
 #include "shapes.h"
 #include "voxel/cub_reader.h"
 
@@ -98,14 +99,6 @@ void BM_Fread64MiB(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * kSkipBytes);
 }
 
-long StatusKiB(const char* field) {
-  std::ifstream status("/proc/self/status");
-  for (std::string line; std::getline(status, line);) {
-    if (line.rfind(field, 0) == 0) return std::strtol(line.c_str() + std::string(field).size(), nullptr, 10);
-  }
-  return -1;
-}
-
 }  // namespace
 
 // Run in a fresh process (the bench re-runs itself): peak resident memory
@@ -113,7 +106,7 @@ long StatusKiB(const char* field) {
 // itself, i.e. what the reader's data costs on top of its result. Prints KiB.
 int MeasureLoadPeakMemory(const char* path) {
   FreeVoxSpace(LoadCub(path));  // page the reader's code in first: only data counts
-  std::ofstream("/proc/self/clear_refs") << "5";  // restart the high-water mark
+  ResetPeakMemory();
   const long before = StatusKiB("VmRSS:");
   VOXSPACE* v = LoadCub(path);
   const long peak = StatusKiB("VmHWM:");
@@ -128,11 +121,9 @@ namespace {
 
 void BM_LoadCubPeakMemory(benchmark::State& state) {
   long overhead = -1, volume = -1;
-  const std::string command = "/proc/" + std::to_string(getpid()) + "/exe --measure-load-peak " + Files().volume;
   for (auto _ : state) {
-    std::FILE* child = popen(command.c_str(), "r");
-    if (!child || std::fscanf(child, "%ld %ld", &overhead, &volume) != 2) state.SkipWithError("child failed");
-    if (child) pclose(child);
+    const std::string answer = RunSelf("--measure-load-peak " + Files().volume);
+    if (std::sscanf(answer.c_str(), "%ld %ld", &overhead, &volume) != 2) state.SkipWithError("child failed");
   }
   state.counters["overhead_KiB"] = static_cast<double>(overhead);
   state.counters["volume_KiB"] = static_cast<double>(volume);

@@ -13,7 +13,8 @@
 
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
-  // ratio = time(subject) / time(baseline); `limit` is the target it must stay under.
+  // ratio = time(subject) / time(baseline); `limit` is the target it must
+  // stay under (0: reported without a target).
   void AddRatio(std::string subject, std::string baseline, double limit) {
     ratios_.push_back({std::move(subject), std::move(baseline), limit});
   }
@@ -21,7 +22,10 @@ class RatioReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
       if (run.run_type == Run::RT_Iteration || run.aggregate_name == "median") {
-        times_[run.run_name.function_name] = run.GetAdjustedRealTime();
+        std::string name = run.run_name.function_name;
+        if (!run.run_name.args.empty()) name += "/" + run.run_name.args;
+        if (!run.run_name.iterations.empty()) name += "/" + run.run_name.iterations;
+        times_[name] = run.GetAdjustedRealTime();
       }
     }
     ConsoleReporter::ReportRuns(runs);
@@ -33,9 +37,9 @@ class RatioReporter : public benchmark::ConsoleReporter {
       const auto s = times_.find(r.subject), b = times_.find(r.baseline);
       if (s == times_.end() || b == times_.end() || b->second <= 0) continue;
       const double ratio = s->second / b->second;
-      GetOutputStream() << "ratio " << r.subject << " / " << r.baseline << " = " << ratio
-                        << " (target <= " << r.limit << ")" << (ratio <= r.limit ? "" : "  OVER")
-                        << "\n";
+      GetOutputStream() << "ratio " << r.subject << " / " << r.baseline << " = " << ratio;
+      if (r.limit > 0) GetOutputStream() << " (target <= " << r.limit << ")" << (ratio <= r.limit ? "" : "  OVER");
+      GetOutputStream() << "\n";
     }
   }
 

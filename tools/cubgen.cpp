@@ -3,6 +3,7 @@
 //
 //   cubgen phantom SIZE OUT.cub   a head phantom made of ellipsoids, cut open
 //   cubgen sphere SIZE OUT.cub    a hollow sphere
+//   cubgen noise SIZE OUT.cub     thresholded smooth noise: blobs and tunnels
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,7 +16,7 @@ namespace {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: cubgen phantom|sphere SIZE OUT.cub\n"
+               "usage: cubgen phantom|sphere|noise SIZE OUT.cub\n"
                "  SIZE: edge of the cubic volume in voxels, 8 to 1024\n");
   return 2;
 }
@@ -34,6 +35,8 @@ int main(int argc, char** argv) {
     volume = MakeHeadPhantom(edge);
   } else if (std::strcmp(argv[1], "sphere") == 0) {
     volume = MakeHollowSphere(edge);
+  } else if (std::strcmp(argv[1], "noise") == 0) {
+    volume = MakeNoiseField(edge, 1);
   } else {
     return Usage();
   }

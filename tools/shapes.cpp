@@ -1,5 +1,9 @@
 #include "shapes.h"
 
+#include <cmath>
+#include <random>
+#include <vector>
+
 namespace {
 
 struct Ellipsoid {
@@ -56,4 +60,70 @@ CubVolume MakeHollowSphere(std::uint32_t edge) {
     const double r2 = x * x + y * y + z * z;
     return r2 >= 0.7 * 0.7 && r2 <= 0.9 * 0.9 ? 255 : 0;
   });
+}
+
+namespace {
+
+// Random values on a lattice with the given spacing, blended trilinearly
+// with a smooth step, so the field varies smoothly between lattice points.
+class ValueNoise {
+ public:
+  ValueNoise(std::uint32_t edge, std::uint32_t spacing, std::mt19937& random)
+      : spacing_(spacing), points_(edge / spacing + 2) {
+    std::uniform_real_distribution<float> value(0.0f, 1.0f);
+    lattice_.resize(std::size_t{points_} * points_ * points_);
+    for (float& v : lattice_) v = value(random);
+  }
+
+  float At(std::uint32_t x, std::uint32_t y, std::uint32_t z) const {
+    const std::uint32_t p[3] = {x, y, z};
+    std::uint32_t cell[3];
+    float f[3];
+    for (int a = 0; a < 3; ++a) {
+      cell[a] = p[a] / spacing_;
+      const float u = static_cast<float>(p[a] % spacing_) / static_cast<float>(spacing_);
+      f[a] = u * u * (3 - 2 * u);
+    }
+    float sum = 0;
+    for (int corner = 0; corner < 8; ++corner) {
+      const std::uint32_t dx = corner & 1, dy = (corner >> 1) & 1, dz = (corner >> 2) & 1;
+      const float w = (dx ? f[0] : 1 - f[0]) * (dy ? f[1] : 1 - f[1]) * (dz ? f[2] : 1 - f[2]);
+      sum += w * Lattice(cell[0] + dx, cell[1] + dy, cell[2] + dz);
+    }
+    return sum;
+  }
+
+ private:
+  float Lattice(std::uint32_t x, std::uint32_t y, std::uint32_t z) const {
+    return lattice_[x + std::size_t{points_} * (y + std::size_t{points_} * z)];
+  }
+  std::uint32_t spacing_;
+  std::uint32_t points_;
+  std::vector<float> lattice_;
+};
+
+}  // namespace
+
+CubVolume MakeNoiseField(std::uint32_t edge, std::uint32_t seed) {
+  std::mt19937 random(seed);
+  const ValueNoise coarse(edge, 32, random), fine(edge, 8, random);
+  CubVolume volume;
+  volume.dimX = volume.dimY = volume.dimZ = edge;
+  volume.voxels.assign(std::size_t{edge} * edge * edge, 0);
+  for (std::uint32_t z = 0; z < edge; ++z)
+    for (std::uint32_t y = 0; y < edge; ++y)
+      for (std::uint32_t x = 0; x < edge; ++x) {
+        const float v = 0.75f * coarse.At(x, y, z) + 0.25f * fine.At(x, y, z);
+        volume.At(x, y, z) = v > 0.5f ? static_cast<std::uint8_t>(1 + v * 200) : 0;
+      }
+  return volume;
+}
+
+CubVolume MakeRandomHalf(std::uint32_t edge, std::uint32_t seed) {
+  std::mt19937 random(seed);
+  CubVolume volume;
+  volume.dimX = volume.dimY = volume.dimZ = edge;
+  volume.voxels.resize(std::size_t{edge} * edge * edge);
+  for (std::uint8_t& v : volume.voxels) v = (random() & 1) ? 255 : 0;
+  return volume;
 }

@@ -12,3 +12,12 @@ CubVolume MakeHeadPhantom(std::uint32_t edge);
 
 // A sphere shell, 0.7 to 0.9 of the half edge.
 CubVolume MakeHollowSphere(std::uint32_t edge);
+
+// Smooth value noise (two octaves on lattices of 32 and 8 voxels)
+// thresholded at its middle: a tangle of blobs and tunnels, like a
+// thresholded scan, with a surface of millions of faces at 256^3.
+CubVolume MakeNoiseField(std::uint32_t edge, std::uint32_t seed);
+
+// Each voxel solid with probability one half: the worst case for anything
+// that walks the surface.
+CubVolume MakeRandomHalf(std::uint32_t edge, std::uint32_t seed);

@@ -20,17 +20,26 @@ inline Bytes16 Load16(const std::uint8_t* p) {
 inline Bytes16 NonZero(Bytes16 v) { return reinterpret_cast<Bytes16>(v != 0); }
 inline Bytes16 IsZero(Bytes16 v) { return reinterpret_cast<Bytes16>(v == 0); }
 
-inline bool AnySet(Bytes16 mask) {
-  std::uint64_t halves[2];
-  std::memcpy(halves, &mask, sizeof halves);
-  return (halves[0] | halves[1]) != 0;
-}
 
 // Bit i set where lane i of the mask is set.
 inline std::uint32_t LaneBits(Bytes16 mask) {
+#if defined(__SSE2__)
+  using Chars16 = char __attribute__((vector_size(16)));
+  return static_cast<std::uint32_t>(__builtin_ia32_pmovmskb128(reinterpret_cast<Chars16>(mask)));
+#else
   std::uint32_t bits = 0;
   for (int i = 0; i < 16; ++i) bits |= static_cast<std::uint32_t>(mask[i] & 1u) << i;
   return bits;
+#endif
+}
+
+// Calls f(i) for every set bit i, lowest first.
+template <typename F>
+inline void ForEachBit(std::uint64_t bits, F f) {
+  while (bits) {
+    f(static_cast<unsigned>(__builtin_ctzll(bits)));
+    bits &= bits - 1;
+  }
 }
 
 inline std::uint32_t SumLanes(Bytes16 v) {

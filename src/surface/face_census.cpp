@@ -3,7 +3,9 @@
 // quad arrays exactly, so they must be exact; the order in which voxels are
 // visited does not change them, so the census walks memory in order, a row
 // of x at a time, sixteen voxels per step, testing all six neighbours with
-// vector compares and counting in byte lanes.
+// vector compares and counting in byte lanes (a row's last few voxels are
+// one more step that overlaps the previous one, with the lanes already
+// counted switched off).
 #include <algorithm>
 #include <cstdint>
 
@@ -16,26 +18,55 @@ namespace {
 
 using Counts = std::uint64_t[kFaceDirections];
 
-// Counts the faces of `n` consecutive voxels starting at `row`; the six
-// neighbour rows are at the given byte offsets, in FaceDirection order.
-void CountRow(const std::uint8_t* row, std::size_t n, const std::ptrdiff_t offsets[6],
-              Counts counts) {
-  std::size_t i = 0;
-  while (n - i >= 16) {
-    // Byte lanes count up to 255 before they are added up.
-    const std::size_t steps = std::min<std::size_t>((n - i) / 16, 255);
-    Bytes16 lanes[kFaceDirections] = {};
-    for (std::size_t k = 0; k < steps; ++k, i += 16) {
-      const Bytes16 solid = NonZero(Load16(row + i));
-      for (int d = 0; d < kFaceDirections; ++d) {
-        lanes[d] -= solid & IsZero(Load16(row + i + offsets[d]));
-      }
+// Lanes 16-r .. 15 of Load16(kTailLanes + r) are set: the last r voxels of
+// a row counted with one more sixteen-voxel step that ends at the row's end.
+alignas(16) constexpr std::uint8_t kTailLanes[32] = {
+    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,
+    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+
+// Counts faces in byte lanes, adding them up before a lane can overflow.
+class LaneCounter {
+ public:
+  explicit LaneCounter(const std::ptrdiff_t (&offsets)[kFaceDirections]) : offsets_(offsets) {}
+
+  void Step(const std::uint8_t* p, Bytes16 active) {
+    const Bytes16 solid = NonZero(Load16(p)) & active;
+    for (int d = 0; d < kFaceDirections; ++d) lanes_[d] -= solid & IsZero(Load16(p + offsets_[d]));
+    if (++steps_ == 255) Flush();
+  }
+  void Flush() {
+    for (int d = 0; d < kFaceDirections; ++d) {
+      counts_[d] += SumLanes(lanes_[d]);
+      lanes_[d] = Bytes16{};
     }
-    for (int d = 0; d < kFaceDirections; ++d) counts[d] += SumLanes(lanes[d]);
+    steps_ = 0;
+  }
+  void AddOne(int d) { ++counts_[d]; }
+  const Counts& counts() const { return counts_; }
+
+ private:
+  const std::ptrdiff_t (&offsets_)[kFaceDirections];
+  Bytes16 lanes_[kFaceDirections] = {};
+  int steps_ = 0;
+  Counts counts_ = {};
+};
+
+// The faces of `n` consecutive voxels starting at `row`.
+void CountRow(const std::uint8_t* row, std::size_t n, const std::ptrdiff_t (&offsets)[kFaceDirections],
+              LaneCounter& counter) {
+  const Bytes16 all = ~Bytes16{};
+  std::size_t i = 0;
+  for (; i + 16 <= n; i += 16) counter.Step(row + i, all);
+  const std::size_t rest = n - i;
+  if (rest == 0) return;
+  if (n >= 16) {
+    counter.Step(row + n - 16, Load16(kTailLanes + rest));
+    return;
   }
   for (; i < n; ++i) {
     if (row[i] == 0) continue;
-    for (int d = 0; d < kFaceDirections; ++d) counts[d] += row[i + offsets[d]] == 0;
+    for (int d = 0; d < kFaceDirections; ++d)
+      if (row[static_cast<std::ptrdiff_t>(i) + offsets[d]] == 0) counter.AddOne(d);
   }
 }
 
@@ -51,13 +82,15 @@ std::uint32_t OGLcuberille::CountFaces() {
 
   const std::ptrdiff_t offsets[kFaceDirections] = {-1, 1, -view.stride[1], view.stride[1],
                                                    -view.stride[2], view.stride[2]};
-  Counts counts = {};
+  LaneCounter counter(offsets);
   const std::size_t rowLength = view.dim[0] - 2;
   for (std::uint32_t z = 1; z < view.InteriorEnd(Z_AXIS); ++z) {
     for (std::uint32_t y = 1; y < view.InteriorEnd(Y_AXIS); ++y) {
-      CountRow(view.data + view.Index(1, y, z), rowLength, offsets, counts);
+      CountRow(view.data + view.Index(1, y, z), rowLength, offsets, counter);
     }
   }
+  counter.Flush();
+  const Counts& counts = counter.counts();
   // A count beyond 32 bits could never be allocated anyway; saturate
   // rather than wrap, and the builders never write past a count.
   std::uint32_t total = 0;

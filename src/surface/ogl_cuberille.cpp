@@ -62,9 +62,10 @@ void OGLcuberille::ApplyRenderMethod() {
 }
 
 void OGLcuberille::ReleaseQuadArrays() {
-  for (QuadList& list : quadLists) {
-    std::free(list.quads);
-    list.quads = nullptr;
+  for (int d = 0; d < kFaceDirections; ++d) {
+    std::free(quadLists[d].quads);
+    quadLists[d].quads = nullptr;
+    quadCapacity_[d] = 0;
   }
 }
 

@@ -56,4 +56,9 @@ class OGLcuberille {
   void DeleteDisplayLists();
   template <FaceDirection D>
   int BuildDirectionStrips();
+
+  // How many quads each held array has room for: a rebuild with the same
+  // counts (a texturing toggle) writes into the arrays it has instead of
+  // paying for fresh memory.
+  std::uint32_t quadCapacity_[kFaceDirections] = {};
 };

@@ -2,7 +2,16 @@
 // in the census's visiting order: BACK, FRONT, DOWN and UP by y, then z,
 // then x; LEFT and RIGHT by y, then x, then z. Each array is allocated once
 // at the census count; a write never goes past that count.
+//
+// Most voxels have no face, so rows are tested sixteen voxels at a time
+// and only the voxels with a face are visited. The LEFT/RIGHT order (z
+// innermost) would read one byte per slice; instead each y plane is read
+// in memory order twice: once to count each x's faces, which fixes where
+// its quads go, then to write them there.
+#include <sys/mman.h>
+
 #include <cstdlib>
+#include <vector>
 
 #include "surface/byte_vectors.h"
 #include "surface/direction_tables.h"
@@ -12,11 +21,33 @@
 namespace surface {
 namespace {
 
-// The far corner of a voxel's cell: low corner plus one voxel edge.
+// Big arrays are asked for in huge pages: first-touch page faults would
+// otherwise cost as much as writing the quads.
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+
+Quad* AllocateQuads(std::uint32_t count) {
+  const std::size_t bytes = std::size_t{count} * sizeof(Quad);
+  if (bytes < 2 * kHugePage) return static_cast<Quad*>(std::malloc(bytes ? bytes : 1));
+  const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+  void* memory = std::aligned_alloc(kHugePage, rounded);
+  if (memory) madvise(memory, rounded, MADV_HUGEPAGE);
+  return static_cast<Quad*>(memory);
+}
+
 struct Cell {
   float low[3];
-  float high[3];
+  float high[3];  // low corner plus one voxel edge
 };
+
+Cell CellAt(const Placement& place, std::uint32_t x, std::uint32_t y, std::uint32_t z) {
+  Cell cell;
+  const std::uint32_t index[3] = {x, y, z};
+  for (int a = 0; a < 3; ++a) {
+    cell.low[a] = place.Corner(a, index[a]);
+    cell.high[a] = cell.low[a] + place.size[a];
+  }
+  return cell;
+}
 
 template <FaceDirection D>
 inline void WriteQuad(Quad& quad, const Cell& cell) {
@@ -31,17 +62,23 @@ inline void WriteQuad(Quad& quad, const Cell& cell) {
   }
 }
 
+// Writes quads at given positions of the arrays, never past their counts.
 class QuadWriter {
  public:
-  QuadWriter(QuadList* lists) : lists_(lists) {}
+  explicit QuadWriter(QuadList* lists) : lists_(lists) {}
 
   template <FaceDirection D>
-  void Add(const Cell& cell) {
-    if (next_[D] < lists_[D].quadCount) WriteQuad<D>(lists_[D].quads[next_[D]++], cell);
+  void WriteAt(std::uint64_t index, const Cell& cell) {
+    if (index < lists_[D].quadCount) WriteQuad<D>(lists_[D].quads[index], cell);
   }
+  template <FaceDirection D>
+  void Append(const Cell& cell) {
+    WriteAt<D>(next_[D]++, cell);
+  }
+  std::uint64_t& Next(FaceDirection d) { return next_[d]; }
   std::int32_t Total() const {
     std::uint64_t total = 0;
-    for (std::uint64_t n : next_) total += n;
+    for (int d = 0; d < kFaceDirections; ++d) total += std::min<std::uint64_t>(next_[d], lists_[d].quadCount);
     return static_cast<std::int32_t>(total);
   }
 
@@ -50,66 +87,82 @@ class QuadWriter {
   std::uint64_t next_[kFaceDirections] = {};
 };
 
-Cell CellAt(const Placement& place, std::uint32_t x, std::uint32_t y, std::uint32_t z) {
-  Cell cell;
-  const std::uint32_t index[3] = {x, y, z};
-  for (int a = 0; a < 3; ++a) {
-    cell.low[a] = place.Corner(a, index[a]);
-    cell.high[a] = cell.low[a] + place.size[a];
-  }
-  return cell;
+// Bits of sixteen voxels from p on: solid, with the neighbour at `offset` empty.
+inline std::uint32_t FacesOf16(const std::uint8_t* p, Bytes16 solid, std::ptrdiff_t offset) {
+  return LaneBits(solid & IsZero(Load16(p + offset)));
 }
 
-// Faces across y and z, x innermost; rows without any such face are
-// passed over sixteen voxels at a time.
-void WriteYZFaces(const VolumeView& view, const Placement& place, QuadWriter& out) {
+inline bool Face(const std::uint8_t* p, std::ptrdiff_t offset) { return *p && !p[offset]; }
+
+// Calls f(x, faces) for every voxel of the row (x from 1 to xEnd-1) with
+// a face in any of the `count` directions whose neighbours lie at
+// `offsets`; bit k of faces is set for direction k. In increasing x.
+template <int kCount, typename F>
+inline void ForEachFaceInRow(const std::uint8_t* row, std::uint32_t xEnd,
+                             const std::ptrdiff_t (&offsets)[kCount], F f) {
+  std::uint32_t x = 1;
+  for (; x + 16 <= xEnd; x += 16) {
+    const std::uint8_t* p = row + x;
+    const Bytes16 solid = NonZero(Load16(p));
+    std::uint32_t bits[kCount];
+    std::uint32_t any = 0;
+    for (int k = 0; k < kCount; ++k) any |= bits[k] = FacesOf16(p, solid, offsets[k]);
+    ForEachBit(any, [&](unsigned lane) {
+      std::uint32_t faces = 0;
+      for (int k = 0; k < kCount; ++k) faces |= ((bits[k] >> lane) & 1u) << k;
+      f(x + lane, faces);
+    });
+  }
+  for (; x < xEnd; ++x) {
+    std::uint32_t faces = 0;
+    for (int k = 0; k < kCount; ++k) faces |= static_cast<std::uint32_t>(Face(row + x, offsets[k])) << k;
+    if (faces) f(x, faces);
+  }
+}
+
+// Both passes, one y plane at a time. The plane is read in memory order
+// (z, then x): the BACK, FRONT, DOWN and UP quads are written as they are
+// met (that is their order), while each x's LEFT and RIGHT faces are
+// counted; the counts fix where each x's quads go, and a second read of
+// the plane (now in cache) writes them there, so they come out by x, then z.
+void WriteAllFaces(const VolumeView& view, const Placement& place, QuadWriter& out) {
   const std::ptrdiff_t sy = view.stride[1], sz = view.stride[2];
-  const std::uint32_t xEnd = view.InteriorEnd(X_AXIS);
+  const std::ptrdiff_t acrossYZ[4] = {-sz, sz, -sy, sy};  // BACK, FRONT, DOWN, UP
+  const std::ptrdiff_t acrossX[2] = {-1, 1};             // LEFT, RIGHT
+  const std::uint32_t xEnd = view.InteriorEnd(X_AXIS), zEnd = view.InteriorEnd(Z_AXIS);
+  std::vector<std::uint64_t> leftAt(xEnd), rightAt(xEnd);
+
   for (std::uint32_t y = 1; y < view.InteriorEnd(Y_AXIS); ++y) {
-    for (std::uint32_t z = 1; z < view.InteriorEnd(Z_AXIS); ++z) {
+    std::fill(leftAt.begin(), leftAt.end(), 0);
+    std::fill(rightAt.begin(), rightAt.end(), 0);
+    for (std::uint32_t z = 1; z < zEnd; ++z) {
       const std::uint8_t* row = view.data + view.Index(0, y, z);
-      std::uint32_t x = 1;
-      while (x < xEnd) {
-        if (xEnd - x >= 16) {
-          const std::uint8_t* p = row + x;
-          const Bytes16 faces = NonZero(Load16(p)) & (IsZero(Load16(p - sz)) | IsZero(Load16(p + sz)) |
-                                                      IsZero(Load16(p - sy)) | IsZero(Load16(p + sy)));
-          if (!AnySet(faces)) {
-            x += 16;
-            continue;
-          }
-        }
-        const std::uint8_t* p = row + x;
-        if (*p) {
-          const bool back = p[-sz] == 0, front = p[sz] == 0, down = p[-sy] == 0, up = p[sy] == 0;
-          if (back | front | down | up) {
-            const Cell cell = CellAt(place, x, y, z);
-            if (back) out.Add<BACK>(cell);
-            if (front) out.Add<FRONT>(cell);
-            if (down) out.Add<DOWN>(cell);
-            if (up) out.Add<UP>(cell);
-          }
-        }
-        ++x;
+      ForEachFaceInRow(row, xEnd, acrossYZ, [&](std::uint32_t x, std::uint32_t faces) {
+        const Cell cell = CellAt(place, x, y, z);
+        if (faces & 1) out.Append<BACK>(cell);
+        if (faces & 2) out.Append<FRONT>(cell);
+        if (faces & 4) out.Append<DOWN>(cell);
+        if (faces & 8) out.Append<UP>(cell);
+      });
+      ForEachFaceInRow(row, xEnd, acrossX, [&](std::uint32_t x, std::uint32_t faces) {
+        leftAt[x] += faces & 1;
+        rightAt[x] += faces >> 1;
+      });
+    }
+    for (auto [at, direction] : {std::pair{&leftAt, LEFT}, std::pair{&rightAt, RIGHT}}) {
+      std::uint64_t& next = out.Next(direction);
+      for (std::uint32_t x = 1; x < xEnd; ++x) {
+        const std::uint64_t count = (*at)[x];
+        (*at)[x] = next;
+        next += count;
       }
     }
-  }
-}
-
-// Faces across x, z innermost.
-void WriteXFaces(const VolumeView& view, const Placement& place, QuadWriter& out) {
-  const std::ptrdiff_t sz = view.stride[2];
-  for (std::uint32_t y = 1; y < view.InteriorEnd(Y_AXIS); ++y) {
-    for (std::uint32_t x = 1; x < view.InteriorEnd(X_AXIS); ++x) {
-      const std::uint8_t* p = view.data + view.Index(x, y, 1);
-      for (std::uint32_t z = 1; z < view.InteriorEnd(Z_AXIS); ++z, p += sz) {
-        if (!*p) continue;
-        const bool left = p[-1] == 0, right = p[1] == 0;
-        if (!(left | right)) continue;
+    for (std::uint32_t z = 1; z < zEnd; ++z) {
+      ForEachFaceInRow(view.data + view.Index(0, y, z), xEnd, acrossX, [&](std::uint32_t x, std::uint32_t faces) {
         const Cell cell = CellAt(place, x, y, z);
-        if (left) out.Add<LEFT>(cell);
-        if (right) out.Add<RIGHT>(cell);
-      }
+        if (faces & 1) out.WriteAt<LEFT>(leftAt[x]++, cell);
+        if (faces & 2) out.WriteAt<RIGHT>(rightAt[x]++, cell);
+      });
     }
   }
 }
@@ -121,11 +174,10 @@ std::int32_t OGLcuberille::BuildQuads() {
   using namespace surface;
   if (!voxSpace) return 0;
   for (int d = 0; d < kFaceDirections; ++d) {
+    if (quadLists[d].quads && quadCapacity_[d] == quadLists[d].quadCount) continue;
     std::free(quadLists[d].quads);
-    // One allocation per direction, at its exact size (at least one byte,
-    // so an empty direction still has an array).
-    const std::size_t bytes = std::size_t{quadLists[d].quadCount} * sizeof(Quad);
-    quadLists[d].quads = static_cast<Quad*>(std::malloc(bytes ? bytes : 1));
+    quadLists[d].quads = AllocateQuads(quadLists[d].quadCount);
+    quadCapacity_[d] = quadLists[d].quadCount;
     if (!quadLists[d].quads) {
       // No array of this build may be drawn unfilled: release them all, so
       // every direction is skipped until a build succeeds.
@@ -137,7 +189,6 @@ std::int32_t OGLcuberille::BuildQuads() {
   if (!view.HasInterior()) return 0;
   const Placement place(view, voxelSize);
   QuadWriter writer(quadLists);
-  WriteYZFaces(view, place, writer);
-  WriteXFaces(view, place, writer);
+  WriteAllFaces(view, place, writer);
   return writer.Total();
 }

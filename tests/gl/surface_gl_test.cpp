@@ -170,6 +170,30 @@ TEST_F(SurfaceGl, StripListsWithoutAVolumeAreEmpty) {
   surface.SetRenderMethod(QUADS);
 }
 
+TEST_F(SurfaceGl, NoListNameStopsTheBuild) {
+  VolumePtr v = MakeVolume(3, 3, 3, {{1, 1, 1}});
+  OGLcuberille surface;
+  surface.SetRenderMethod(TRISTRIP_DISPLIST);
+  surface.SetVoxSpace(v.get());
+  std::uint32_t before[6];
+  std::copy(std::begin(surface.displayLists), std::end(surface.displayLists), before);
+  // Inside glBegin/glEnd OpenGL refuses to name a list: glGenLists gives 0.
+  glBegin(GL_POINTS);
+  const int result = surface.BuildStripLists();
+  glEnd();
+  while (glGetError() != GL_NO_ERROR) {
+  }
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(surface.displayLists[LEFT], 0u);
+  for (int d = 1; d < 6; ++d) EXPECT_EQ(surface.displayLists[d], before[d]) << "later directions keep their lists";
+  // Calling list 0 draws nothing; the other directions still draw.
+  surface.visibleMask = 1 << LEFT;
+  EXPECT_TRUE(CaptureTriangles([&] { surface.DrawDisplayLists(); }).empty());
+  surface.visibleMask = 1 << RIGHT;
+  EXPECT_EQ(CaptureTriangles([&] { surface.DrawDisplayLists(); }).size(), 2u);
+  surface.SetRenderMethod(QUADS);
+}
+
 // A unit cube at the origin seen along -z through an orthographic view,
 // with distinct colours per direction.
 class SurfacePixels : public SurfaceGl {

@@ -66,7 +66,7 @@ TEST(QuadArrays, PlacementUsesExactHalves) {
 }
 
 TEST(QuadArrays, RandomVolumesMatchTheReferenceInOrder) {
-  const std::array<std::uint32_t, 3> shapes[] = {{3, 3, 3}, {19, 4, 5}, {33, 9, 7}, {8, 40, 17}};
+  const std::array<std::uint32_t, 3> shapes[] = {{3, 3, 3}, {19, 4, 5}, {33, 9, 7}, {8, 40, 17}, {70, 5, 9}};
   std::uint32_t seed = 100;
   for (const auto& shape : shapes) {
     for (double density : {0.2, 0.5, 0.8}) {

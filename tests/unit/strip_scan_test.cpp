@@ -1,5 +1,7 @@
 #include "surface/strip_scan.h"
 
+#include "surface/bit_lines.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -96,8 +98,31 @@ TEST(StripScan, NoVolumeEmitsNothingAndSmallDimensionsReadNothing) {
   EXPECT_EQ(Record<FRONT>(&thin, false), (std::vector<Call>{{'N', 0, 0, 1}}));
 }
 
+TEST(BitLines, RunsAreFoundAcrossWordsAndUpToTheEnd) {
+  auto runs = [](std::vector<int> set, std::size_t n) {
+    std::vector<std::uint64_t> words(surface::WordsFor(n));
+    for (int i : set) surface::SetBit(words.data(), static_cast<std::size_t>(i));
+    std::vector<std::pair<std::size_t, std::size_t>> found;
+    surface::ForEachRun(words.data(), n, [&](std::size_t start, std::size_t length) { found.push_back({start, length}); });
+    return found;
+  };
+  using Runs = std::vector<std::pair<std::size_t, std::size_t>>;
+  EXPECT_EQ(runs({}, 0), Runs{});
+  EXPECT_EQ(runs({}, 200), Runs{});
+  EXPECT_EQ(runs({0}, 1), (Runs{{0, 1}}));
+  EXPECT_EQ(runs({62, 63, 64, 65}, 130), (Runs{{62, 4}}));
+  EXPECT_EQ(runs({63, 65, 127, 128}, 129), (Runs{{63, 1}, {65, 1}, {127, 2}}));
+  std::vector<int> all;
+  for (int i = 0; i < 128; ++i) all.push_back(i);
+  EXPECT_EQ(runs(all, 128), (Runs{{0, 128}}));
+  all.erase(all.begin() + 64);
+  EXPECT_EQ(runs(all, 128), (Runs{{0, 64}, {65, 63}}));
+}
+
 TEST(StripScan, RandomVolumesMatchTheReferenceCallForCall) {
-  const std::array<std::uint32_t, 3> shapes[] = {{3, 3, 3}, {5, 3, 1}, {20, 6, 7}, {9, 33, 18}, {40, 5, 40}};
+  // Long lines (runs across 64-bit words), partial blocks of sixteen x.
+  const std::array<std::uint32_t, 3> shapes[] = {{3, 3, 3},  {5, 3, 1},   {20, 6, 7},  {9, 33, 18},
+                                                 {40, 5, 40}, {70, 4, 130}, {130, 5, 66}};
   std::uint32_t seed = 500;
   for (const auto& shape : shapes) {
     for (double density : {0.3, 0.6, 0.95}) {
