@@ -30,6 +30,7 @@ int main(int argc, char** argv) {
     reporter.AddRatio("BM_DrawDisplayLists" + v + "/iterations:5", "BM_DrawPlainTriangles" + v + "/iterations:5",
                       1.1);
   }
+  reporter.AddRatio("BM_Display/iterations:30", "BM_DisplayFloor/iterations:30", 1.1);
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   return 0;

@@ -1,5 +1,6 @@
 #include "shapes.h"
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <vector>
@@ -14,19 +15,24 @@ struct Ellipsoid {
   }
 };
 
-// Fills every voxel with shade(x, y, z) at the voxel's centre in -1..1.
+// Fills every voxel with shade(x, y, z) at the voxel's centre, each axis
+// running from -1 to 1 across the box.
+template <typename Shade>
+CubVolume Sample(std::uint32_t dimX, std::uint32_t dimY, std::uint32_t dimZ, Shade shade) {
+  CubVolume volume;
+  volume.dimX = dimX, volume.dimY = dimY, volume.dimZ = dimZ;
+  volume.voxels.assign(std::size_t{dimX} * dimY * dimZ, 0);
+  for (std::uint32_t z = 0; z < dimZ; ++z)
+    for (std::uint32_t y = 0; y < dimY; ++y)
+      for (std::uint32_t x = 0; x < dimX; ++x)
+        volume.At(x, y, z) = shade((x + 0.5) * 2.0 / dimX - 1.0, (y + 0.5) * 2.0 / dimY - 1.0,
+                                   (z + 0.5) * 2.0 / dimZ - 1.0);
+  return volume;
+}
+
 template <typename Shade>
 CubVolume Sample(std::uint32_t edge, Shade shade) {
-  CubVolume volume;
-  volume.dimX = volume.dimY = volume.dimZ = edge;
-  volume.voxels.assign(std::size_t{edge} * edge * edge, 0);
-  const double scale = 2.0 / edge;
-  for (std::uint32_t z = 0; z < edge; ++z)
-    for (std::uint32_t y = 0; y < edge; ++y)
-      for (std::uint32_t x = 0; x < edge; ++x)
-        volume.At(x, y, z) = shade((x + 0.5) * scale - 1.0, (y + 0.5) * scale - 1.0,
-                                   (z + 0.5) * scale - 1.0);
-  return volume;
+  return Sample(edge, edge, edge, shade);
 }
 
 std::uint8_t HeadShade(double x, double y, double z) {
@@ -55,6 +61,10 @@ std::uint8_t HeadShade(double x, double y, double z) {
 
 CubVolume MakeHeadPhantom(std::uint32_t edge) { return Sample(edge, HeadShade); }
 
+CubVolume MakeHeadPhantom(std::uint32_t dimX, std::uint32_t dimY, std::uint32_t dimZ) {
+  return Sample(dimX, dimY, dimZ, HeadShade);
+}
+
 CubVolume MakeHollowSphere(std::uint32_t edge) {
   return Sample(edge, [](double x, double y, double z) -> std::uint8_t {
     const double r2 = x * x + y * y + z * z;
@@ -68,8 +78,8 @@ namespace {
 // with a smooth step, so the field varies smoothly between lattice points.
 class ValueNoise {
  public:
-  ValueNoise(std::uint32_t edge, std::uint32_t spacing, std::mt19937& random)
-      : spacing_(spacing), points_(edge / spacing + 2) {
+  ValueNoise(std::uint32_t largestDim, std::uint32_t spacing, std::mt19937& random)
+      : spacing_(spacing), points_(largestDim / spacing + 2) {
     std::uniform_real_distribution<float> value(0.0f, 1.0f);
     lattice_.resize(std::size_t{points_} * points_ * points_);
     for (float& v : lattice_) v = value(random);
@@ -104,15 +114,18 @@ class ValueNoise {
 
 }  // namespace
 
-CubVolume MakeNoiseField(std::uint32_t edge, std::uint32_t seed) {
+CubVolume MakeNoiseField(std::uint32_t edge, std::uint32_t seed) { return MakeNoiseField(edge, edge, edge, seed); }
+
+CubVolume MakeNoiseField(std::uint32_t dimX, std::uint32_t dimY, std::uint32_t dimZ, std::uint32_t seed) {
   std::mt19937 random(seed);
-  const ValueNoise coarse(edge, 32, random), fine(edge, 8, random);
+  const std::uint32_t largest = std::max(dimX, std::max(dimY, dimZ));
+  const ValueNoise coarse(largest, 32, random), fine(largest, 8, random);
   CubVolume volume;
-  volume.dimX = volume.dimY = volume.dimZ = edge;
-  volume.voxels.assign(std::size_t{edge} * edge * edge, 0);
-  for (std::uint32_t z = 0; z < edge; ++z)
-    for (std::uint32_t y = 0; y < edge; ++y)
-      for (std::uint32_t x = 0; x < edge; ++x) {
+  volume.dimX = dimX, volume.dimY = dimY, volume.dimZ = dimZ;
+  volume.voxels.assign(std::size_t{dimX} * dimY * dimZ, 0);
+  for (std::uint32_t z = 0; z < dimZ; ++z)
+    for (std::uint32_t y = 0; y < dimY; ++y)
+      for (std::uint32_t x = 0; x < dimX; ++x) {
         const float v = 0.75f * coarse.At(x, y, z) + 0.25f * fine.At(x, y, z);
         volume.At(x, y, z) = v > 0.5f ? static_cast<std::uint8_t>(1 + v * 200) : 0;
       }

@@ -9,6 +9,8 @@
 // A head of ellipsoids: skull shell, brain with two ventricles, eyes, nose
 // and neck, with the upper right quarter cut away to show the layers.
 CubVolume MakeHeadPhantom(std::uint32_t edge);
+// The same head in a box of any shape (181 x 217 x 181 is an atlas's).
+CubVolume MakeHeadPhantom(std::uint32_t dimX, std::uint32_t dimY, std::uint32_t dimZ);
 
 // A sphere shell, 0.7 to 0.9 of the half edge.
 CubVolume MakeHollowSphere(std::uint32_t edge);
@@ -17,6 +19,7 @@ CubVolume MakeHollowSphere(std::uint32_t edge);
 // thresholded at its middle: a tangle of blobs and tunnels, like a
 // thresholded scan, with a surface of millions of faces at 256^3.
 CubVolume MakeNoiseField(std::uint32_t edge, std::uint32_t seed);
+CubVolume MakeNoiseField(std::uint32_t dimX, std::uint32_t dimY, std::uint32_t dimZ, std::uint32_t seed);
 
 // Each voxel solid with probability one half: the worst case for anything
 // that walks the surface.

@@ -27,6 +27,17 @@ using LRESULT = std::intptr_t;
 // Handles are opaque pointers, distinct types as in Win32's STRICT mode.
 using HWND = struct HWND__*;
 using HINSTANCE = struct HINSTANCE__*;
+using HDC = struct HDC__*;
+using HGLRC = struct HGLRC__*;
+using HPALETTE = struct HPALETTE__*;
+
+union LARGE_INTEGER {
+  struct {
+    DWORD LowPart;
+    LONG HighPart;
+  } u;
+  std::int64_t QuadPart;
+};
 
 constexpr BOOL TRUE = 1;
 constexpr BOOL FALSE = 0;
@@ -45,6 +56,21 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 // The program path (in double quotes when it holds a blank), then a blank
 // and the arguments joined by single blanks when there are any.
 LPSTR GetCommandLineA();
+
+// Clocks -------------------------------------------------------------------
+// Milliseconds since an arbitrary start, wrapping at 2^32.
+DWORD GetTickCount();
+// Counts per second of the performance counter (0 without one), and its
+// current value, which only increases.
+BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency);
+BOOL QueryPerformanceCounter(LARGE_INTEGER* count);
+
+// Drawing surface ----------------------------------------------------------
+// Presents the frame drawn into the device context's back buffer.
+BOOL SwapBuffers(HDC deviceContext);
+// Draws the text over the shown frame, top-left corner at (x, y) in client
+// coordinates.
+BOOL TextOutA(HDC deviceContext, int x, int y, LPCSTR text, int length);
 
 // Common dialogs -----------------------------------------------------------
 constexpr DWORD OFN_FILEMUSTEXIST = 0x00001000u;

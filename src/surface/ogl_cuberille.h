@@ -33,6 +33,17 @@ class OGLcuberille {
   void SetTexturing(int on);
   void ApplyRenderMethod();
 
+  // The per-frame entry: with the query (polar camera) finds the directions
+  // that can face the eye and, with fast lighting, their lit colours, then
+  // runs the draw routine of the current method. Returns 1.
+  int Draw(bool queryVisibility);
+  // One feedback pass of the six box triangles; returns the mask of the
+  // directions whose triangle survived culling and clipping.
+  std::int32_t QueryVisibleDirections();
+  // Walks count values of feedback output; returns the mask and copies the
+  // first vertex colour of each visible direction into directionColors.
+  std::int32_t ParseFeedback(int count, const float* buffer);
+
   // Draw the directions of visibleMask; each returns 1.
   int DrawQuads();
   int DrawTexturedQuads();
@@ -50,6 +61,11 @@ class OGLcuberille {
   std::int32_t renderMethod;
   std::int32_t textured;
   std::int32_t fastLighting;
+
+  // Kept with the one surface rather than as loose globals.
+  static constexpr int kFeedbackSize = 512;  // six markers and six 9-vertex polygons need 402
+  float feedbackBuffer[kFeedbackSize] = {};
+  std::int32_t lightingWasOn = 0;  // 1 while Draw has switched GL_LIGHTING off
 
  private:
   void ReleaseQuadArrays();

@@ -3,6 +3,7 @@
 // answer of the open-file dialog.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,5 +41,26 @@ struct OpenFileDialogCall {
   std::string proposedFile;
 };
 std::optional<OpenFileDialogCall> LastOpenFileDialogCall();
+
+// Clocks: the performance counter's frequency (none: the real 10 MHz), the
+// next counter samples in order (then the real clock again), and a fixed
+// tick count (none: the real one).
+void ScriptPerformanceFrequency(std::optional<std::int64_t> countsPerSecond);
+void ScriptPerformanceCounter(std::int64_t sample);
+void ScriptTickCount(std::optional<DWORD> milliseconds);
+
+// Drawing surface: every SwapBuffers and TextOutA call.
+struct TextOutEntry {
+  HDC deviceContext;
+  int x, y;
+  std::string text;
+};
+const std::vector<TextOutEntry>& TextOutJournal();
+void ClearTextOutJournal();
+int SwapCount();
+
+// The device context whose SwapBuffers finishes the frame of the current
+// offscreen context; handed out by the headless window layer.
+HDC OffscreenDeviceContext();
 
 }  // namespace platform::headless

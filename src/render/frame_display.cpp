@@ -1,0 +1,78 @@
+#include "render/frame_display.h"
+
+#include <GL/gl.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/app_state.h"
+
+void Display() {
+  glClear(appSettings.depthBuffer ? GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT : GL_COLOR_BUFFER_BIT);
+  if (appSettings.polarMode) {
+    ApplyPolarView(polarCam);
+    theSurface.Draw(true);
+  } else {
+    ApplyFlyView(flyCam);
+    theSurface.Draw(false);
+  }
+  glColor3f(1, 1, 1);
+  if (appSettings.showAxes) DrawAxes();
+  glFlush();
+  SwapBuffers(deviceContext);
+  const double seconds = TickFrameClock();
+  if (appSettings.showFps) {
+    FormatFrameRate(seconds, fpsText);
+    TextOutA(deviceContext, 0, 0, fpsText, static_cast<int>(std::strlen(fpsText)));
+  }
+}
+
+void FormatFrameRate(double seconds, char (&text)[kFpsTextSize]) {
+  if (seconds > 0) {
+    std::snprintf(text, sizeof text, "%.2f fps", 1.0 / seconds);
+  } else {
+    std::snprintf(text, sizeof text, "-- fps");
+  }
+}
+
+void Resize(int width, int height) {
+  glViewport(0, 0, width, height);
+  // A minimised window reports a height of 0: keep the aspect it had.
+  if (height > 0) {
+    const float aspect = static_cast<float>(static_cast<double>(width) / static_cast<double>(height));
+    polarCam.aspect = aspect;
+    flyCam.aspect = aspect;
+  }
+  ApplyProjection(polarCam);
+  ApplyProjection(flyCam);
+  Display();
+}
+
+void DrawAxes() {
+  glPointSize(3.0f);
+  glBegin(GL_POINTS);
+  glColor3f(0.7f, 0.7f, 1.0f);
+  const float points[6][3] = {{0, 1, 0}, {1, 0, 0}, {0, 0, -1}, {-1, 0, 0}, {0, 0, 1}, {0, -1, 0}};
+  for (const auto& p : points) glVertex3fv(p);
+  glEnd();
+
+  glColor3f(1, 1, 0);
+  glBegin(GL_LINES);
+  const float axes[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+  for (const auto& end : axes) {
+    glVertex3f(0, 0, 0);
+    glVertex3fv(end);
+  }
+  glEnd();
+
+  // The letters X, Y and Z beyond the positive axis ends, From before To.
+  glColor3f(1, 1, 1);
+  glBegin(GL_LINES);
+  const float letters[14][3] = {
+      {1.0f, 0.1f, 0},  {1.2f, -0.1f, 0}, {1.0f, -0.1f, 0}, {1.2f, 0.1f, 0},   // X
+      {0.1f, 1.2f, 0},  {-0.1f, 1.0f, 0}, {-0.1f, 1.2f, 0}, {0, 1.1f, 0},      // Y
+      {0, 0.1f, 1.2f},  {0, 0.1f, 1.0f},  {0, 0.1f, 1.0f},  {0, -0.1f, 1.2f},  // Z
+      {0, -0.1f, 1.2f}, {0, -0.1f, 1.0f}};
+  for (const auto& v : letters) glVertex3fv(v);
+  glEnd();
+}

@@ -1,0 +1,16 @@
+// One complete frame from the active camera, the viewport on a resize, and
+// the axes gizmo.
+#pragma once
+
+constexpr int kFpsTextSize = 64;
+extern char fpsText[kFpsTextSize];  // the last frame-rate readout
+
+// Clear, view, surface, gizmo, flush, swap, clock tick, readout.
+void Display();
+// New client size: viewport, both cameras' aspect and projection, a frame.
+void Resize(int width, int height);
+void DrawAxes();
+
+// The readout for a frame time: "%.2f fps", or "-- fps" when the time is 0
+// (no counter, or two frames within one count) and no rate can be given.
+void FormatFrameRate(double seconds, char (&text)[kFpsTextSize]);

@@ -1,0 +1,138 @@
+#include "render/scene_setup.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "app/app_state.h"
+
+namespace {
+
+void Toggle(GLenum capability, bool on) {
+  if (on) {
+    glEnable(capability);
+  } else {
+    glDisable(capability);
+  }
+}
+
+// Where the polar camera's fog ends: the volume is never seen beyond it.
+float PolarFogEnd(std::uint32_t dimX) { return static_cast<float>((dimX - 2) * 2.75); }
+float PolarFogStart(std::uint32_t dimX) { return static_cast<float>((dimX - 2) * 1.25); }
+
+void SetUpCameras() {
+  if (theVolume) {
+    const std::uint32_t d = theVolume->dimX;
+    // The start distance is 2d - 4, so a far plane at 100 would cut away
+    // every volume wider than about 50 voxels: both cameras' far planes
+    // reach at least as far as the polar fog does (the fly camera's
+    // projection is the one in force after set-up and every resize).
+    const float zFar = std::max(100.0f, PolarFogEnd(d));
+    polarCam.fov = 55, polarCam.aspect = 1, polarCam.zNear = 0.1f, polarCam.zFar = zFar;
+    ApplyProjection(polarCam);
+    polarCam.heading = 336;
+    const float a = -246 * DEG_TO_RAD;
+    polarCam.direction[0] = std::cos(a), polarCam.direction[1] = 0, polarCam.direction[2] = -std::sin(a);
+    polarCam.elevation = 340;
+    polarCam.distance = static_cast<float>(static_cast<std::uint32_t>(2 * d - 4));
+    ApplyPolarView(polarCam);
+    flyCam.fov = 55, flyCam.aspect = 1, flyCam.zNear = 0.1f, flyCam.zFar = zFar;
+    ApplyProjection(flyCam);
+    flyCam.position[0] = 0, flyCam.position[1] = 0, flyCam.position[2] = polarCam.distance * 0.5f;
+    flyCam.heading = 0, flyCam.elevation = 0, flyCam.roll() = 0;
+  } else {
+    polarCam.fov = 45, polarCam.aspect = 1, polarCam.zNear = 1, polarCam.zFar = 100;
+    ApplyProjection(polarCam);
+    polarCam.heading = 340;
+    const float a = -250 * DEG_TO_RAD;
+    polarCam.direction[0] = std::cos(a), polarCam.direction[1] = 0, polarCam.direction[2] = -std::sin(a);
+    SetElevation(polarCam, -6);
+    polarCam.distance = 2;
+    ApplyPolarView(polarCam);
+    flyCam.fov = 45, flyCam.aspect = 1, flyCam.zNear = 1, flyCam.zFar = 100;
+    ApplyProjection(flyCam);
+    flyCam.position[0] = 0, flyCam.position[1] = 0, flyCam.position[2] = 2;
+    flyCam.heading = 340, flyCam.elevation = -6, flyCam.roll() = 0;
+  }
+  ApplyFlyView(flyCam);  // last: its matrices stay in force, GL_MODELVIEW current
+}
+
+void SetUpFog() {
+  Toggle(GL_FOG, appSettings.fog);
+  glFogi(GL_FOG_MODE, GL_LINEAR);
+  const GLfloat black[4] = {0, 0, 0, 1};
+  glFogfv(GL_FOG_COLOR, black);
+  float start = 2, end = 6;
+  if (theVolume && appSettings.polarMode) {
+    start = PolarFogStart(theVolume->dimX);
+    end = PolarFogEnd(theVolume->dimX);
+  } else if (theVolume) {
+    start = 1, end = 20;
+  }
+  glFogf(GL_FOG_START, start);
+  glFogf(GL_FOG_END, end);
+  glHint(GL_FOG_HINT, GL_FASTEST);
+}
+
+void SetUpLightAndMaterial() {
+  const GLfloat ambient[4] = {0.2f, 0.2f, 0.2f, 1};
+  glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
+  glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, 0);
+  glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, 0);
+  Toggle(GL_LIGHTING, appSettings.lighting);
+
+  // A directional light, given while the fly view is loaded.
+  const GLfloat position[4] = {1, 4, 2, 0};
+  const GLfloat diffuse[4] = {1, 1, 1, 1};
+  const GLfloat black[4] = {0, 0, 0, 1};
+  glLightfv(GL_LIGHT0, GL_POSITION, position);
+  glLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
+  glLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
+  glLightfv(GL_LIGHT0, GL_SPECULAR, black);
+  glEnable(GL_LIGHT0);
+
+  const GLfloat white[4] = {1, 1, 1, 1};
+  glMaterialfv(GL_FRONT, GL_AMBIENT_AND_DIFFUSE, white);
+  glMaterialfv(GL_FRONT, GL_SPECULAR, black);
+  glMaterialfv(GL_FRONT, GL_EMISSION, black);
+  const GLfloat shininess = 0;
+  glMaterialfv(GL_FRONT, GL_SHININESS, &shininess);
+}
+
+void SetUpTexture() {
+  Toggle(GL_TEXTURE_2D, appSettings.texturing);
+  glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, 8448.0f);  // GL_MODULATE
+  std::strncat(texturePath, exeDirectory, kTexturePathSize - 1 - std::strlen(texturePath));
+  std::strncat(texturePath, "texture.bmp", kTexturePathSize - 1 - std::strlen(texturePath));
+  theTexture.ReadBMP(texturePath);  // on failure the parameters go to the default texture
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+  const GLint filter = appSettings.textureFiltering ? GL_LINEAR : GL_NEAREST;
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+  glHint(GL_PERSPECTIVE_CORRECTION_HINT, appSettings.perspectiveCorrection ? GL_NICEST : GL_FASTEST);
+}
+
+}  // namespace
+
+int SetupScene() {
+  SetUpCameras();
+  SetUpFog();
+  Toggle(GL_CULL_FACE, appSettings.culling);
+  glFrontFace(GL_CCW);  // the visibility query relies on this winding and culled face
+  glCullFace(GL_BACK);
+  Toggle(GL_DEPTH_TEST, appSettings.depthBuffer);
+  Toggle(GL_DITHER, appSettings.dithering);
+  SetUpLightAndMaterial();
+  constexpr GLenum kLogicOp = 0x0BF1;  // the index-mode logic operation
+  const GLenum alwaysOff[] = {GL_NORMALIZE, GL_ALPHA_TEST, GL_BLEND, GL_COLOR_MATERIAL, GL_POLYGON_SMOOTH, kLogicOp};
+  for (GLenum off : alwaysOff) glDisable(off);
+  glShadeModel(GL_FLAT);
+  glPolygonMode(GL_FRONT, GL_FILL);
+  glClearColor(0, 0, 0, 0);
+  glClearAccum(0, 0, 0, 0);
+  SetUpTexture();
+  return 1;
+}

@@ -1,0 +1,79 @@
+// Visible directions and fast lighting. All faces of a direction share one
+// normal, so two per-frame decisions come from one feedback pass over six
+// big triangles on the surface's bounding box, each wound like its
+// direction's faces: a direction whose triangle is culled or clipped away
+// cannot show a front face and is skipped, and the lit colour of each
+// surviving triangle is the lit colour of all its direction's faces (light
+// 0 is directional, with no local viewer and no specular part).
+#include <GL/gl.h>
+
+#include "surface/ogl_cuberille.h"
+
+namespace {
+
+constexpr float kPassThroughToken = 1792.0f;  // GL_PASS_THROUGH_TOKEN
+constexpr float kPolygonToken = 1795.0f;      // GL_POLYGON_TOKEN
+constexpr int kValuesPerVertex = 7;           // GL_3D_COLOR: x, y, z, r, g, b, a
+
+}  // namespace
+
+int OGLcuberille::Draw(bool queryVisibility) {
+  if (queryVisibility) {
+    visibleMask = QueryVisibleDirections();
+    if (fastLighting) {
+      lightingWasOn = glIsEnabled(GL_LIGHTING) ? 1 : 0;
+      if (lightingWasOn) glDisable(GL_LIGHTING);
+    }
+  } else {
+    visibleMask = 63;
+    lightingWasOn = 0;
+  }
+  (this->*drawRoutine)();
+  if (fastLighting && lightingWasOn) glEnable(GL_LIGHTING);
+  return 1;
+}
+
+std::int32_t OGLcuberille::QueryVisibleDirections() {
+  glFeedbackBuffer(kFeedbackSize, GL_3D_COLOR, feedbackBuffer);
+  glRenderMode(GL_FEEDBACK);
+  for (int d = 0; d < kFaceDirections; ++d) {
+    glPassThrough(static_cast<float>(d));
+    glBegin(GL_TRIANGLES);
+    glNormal3fv(normals[d]);
+    for (const Vertex& v : boxTriangles[d]) glVertex3fv(&v.x);
+    glEnd();
+  }
+  const GLint count = glRenderMode(GL_RENDER);
+  return ParseFeedback(count, feedbackBuffer);
+}
+
+std::int32_t OGLcuberille::ParseFeedback(int count, const float* buffer) {
+  std::int32_t mask = 0;
+  int current = -1;  // no direction marker seen yet
+  int k = 0;
+  while (k < count) {
+    const float v = buffer[k];
+    if (v == kPassThroughToken) {
+      if (k + 1 >= count) break;
+      const int marker = static_cast<int>(buffer[k + 1]);
+      // Only the query's own markers name a direction.
+      current = marker >= 0 && marker < kFaceDirections ? marker : -1;
+      k += 2;
+    } else if (v == kPolygonToken) {
+      if (k + 1 >= count) break;
+      const int n = static_cast<int>(buffer[k + 1]);
+      // A polygon whose values would run past the end ends the walk.
+      if (n < 0 || n > (count - k - 2) / kValuesPerVertex) break;
+      if (current >= 0 && n > 0) {
+        mask |= 1 << current;
+        directionColors[current][0] = buffer[k + 5];
+        directionColors[current][1] = buffer[k + 6];
+        directionColors[current][2] = buffer[k + 7];
+      }
+      k += 2 + kValuesPerVertex * n;
+    } else {
+      ++k;
+    }
+  }
+  return mask;
+}

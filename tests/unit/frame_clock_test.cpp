@@ -1,0 +1,64 @@
+#include "input/frame_clock.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "camera/ogl_camera.h"
+#include "platform/headless/headless_control.h"
+#include "render/frame_display.h"
+
+namespace headless = platform::headless;
+
+namespace {
+
+class FrameClockTest : public ::testing::Test {
+ protected:
+  void TearDown() override { headless::ScriptPerformanceFrequency(std::nullopt); }
+  void Start(std::int64_t frequency, std::int64_t firstSample) {
+    headless::ScriptPerformanceFrequency(frequency);
+    StartFrameClockFrequency();
+    headless::ScriptPerformanceCounter(firstSample);
+    TakeFirstFrameClockSample();
+  }
+  double Tick(std::int64_t sample) {
+    headless::ScriptPerformanceCounter(sample);
+    return TickFrameClock();
+  }
+};
+
+TEST_F(FrameClockTest, MeasuresBetweenTicksModulo2To32) {
+  Start(10000000, 1000);
+  const double seconds = Tick(1000 + 166667);
+  EXPECT_NEAR(seconds, 0.0166667, 1e-7);
+  char text[kFpsTextSize];
+  FormatFrameRate(seconds, text);
+  EXPECT_STREQ(text, "60.00 fps");
+
+  // Low 32 bits 2^32 - 16, then 16: 32 counts.
+  Start(10000000, (std::int64_t{5} << 32) + 0xFFFFFFF0);
+  EXPECT_DOUBLE_EQ(Tick((std::int64_t{6} << 32) + 16), 32 * static_cast<double>(1.0f / 10000000.0f));
+  // An interval of 2^32 counts or more is taken modulo 2^32.
+  Start(10000000, 0);
+  EXPECT_DOUBLE_EQ(Tick((std::int64_t{1} << 32) + 10), 10 * static_cast<double>(1.0f / 10000000.0f));
+}
+
+TEST_F(FrameClockTest, NoCounterGivesZeroTimesAndANeutralReadout) {
+  Start(std::int64_t{7} << 32, 0);  // low 32 bits 0: no usable counter
+  EXPECT_EQ(frameClock.secondsPerCount, 0.0f);
+  EXPECT_EQ(Tick(12345), 0.0);
+  char text[kFpsTextSize];
+  FormatFrameRate(0.0, text);
+  EXPECT_STREQ(text, "-- fps");
+}
+
+TEST(Camera, WrapDegreesAndSetElevation) {
+  OGLcamera c;
+  const std::pair<float, float> cases[] = {{-6, 354}, {360, 360}, {0, 0}, {725, 365}, {-400, -40}, {359.5f, 359.5f}};
+  for (auto [in, out] : cases) {
+    SetElevation(c, in);
+    EXPECT_EQ(c.elevation, out) << in;
+  }
+}
+
+}  // namespace
