@@ -28,13 +28,16 @@ void ApplyPolarView(const OGLcamera& camera) {
 void SetElevation(OGLcamera& camera, float angle) { camera.elevation = WrapDegrees(angle); }
 
 void ApplyFlyView(OGLcamera& camera) {
-  const float a = camera.heading * DEG_TO_RAD;
-  camera.direction[0] = -std::sin(a);
-  camera.direction[2] = -std::cos(a);
-  const float b = camera.elevation * DEG_TO_RAD;
-  camera.direction[1] = std::sin(b);
-  camera.direction[0] = std::cos(b) * camera.direction[0];
-  camera.direction[2] = std::cos(b) * camera.direction[2];
+  // The angles are formed in double precision: as a float, 90 x DEG_TO_RAD
+  // lies just beyond a right angle, and looking straight up would turn the
+  // right vector (D x Y) of the fly control into the left one.
+  const double a = static_cast<double>(camera.heading) * DEG_TO_RAD;
+  camera.direction[0] = static_cast<float>(-std::sin(a));
+  camera.direction[2] = static_cast<float>(-std::cos(a));
+  const double b = static_cast<double>(camera.elevation) * DEG_TO_RAD;
+  camera.direction[1] = static_cast<float>(std::sin(b));
+  camera.direction[0] = static_cast<float>(std::cos(b) * camera.direction[0]);
+  camera.direction[2] = static_cast<float>(std::cos(b) * camera.direction[2]);
 
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+struct HWND__;
+
 struct KeySlot {
   std::uint32_t time;  // GetTickCount of the last press or release
   std::uint8_t down;   // 1 while the key is held
@@ -19,6 +21,15 @@ enum MouseChannelIndex { MOUSE_X = 0, MOUSE_Y, MOUSE_Z, MOUSE_LEFT, MOUSE_MIDDLE
 constexpr int kKeySlots = 256;
 constexpr int kMouseChannels = 6;
 
+// Windows virtual-key codes the camera controls read.
+constexpr int VK_SHIFT = 16;
+constexpr int VK_LEFT = 37;
+constexpr int VK_UP = 38;
+constexpr int VK_RIGHT = 39;
+constexpr int VK_DOWN = 40;
+constexpr int VK_A = 'A';
+constexpr int VK_Z = 'Z';
+
 // 256 key slots indexed by virtual-key code.
 class Keyboard {
  public:
@@ -27,6 +38,13 @@ class Keyboard {
   Keyboard(const Keyboard&) = delete;
   Keyboard& operator=(const Keyboard&) = delete;
   void ReleaseTable();
+
+  // WM_KEYDOWN: 2 for an auto-repeat (bit 30 of lParam), which changes
+  // nothing; else the key is down and 1 is returned.
+  int KeyDown(unsigned vk, std::intptr_t lParam);
+  // WM_KEYUP: the key is up; returns 0.
+  int KeyUp(unsigned vk, std::intptr_t lParam);
+  bool Down(unsigned vk) const { return table[vk & 0xFF].down != 0; }
 
   std::uint8_t changed;
   KeySlot* table;
@@ -42,10 +60,30 @@ class Mouse {
   Mouse& operator=(const Mouse&) = delete;
   void ReleaseTable();
 
+  // WM_MOUSEMOVE: records the motion's delta (from the centre while the
+  // cursor is captured, and puts it back there); 3 for the motion the
+  // re-centring itself produced, which changes nothing, else 2.
+  int MouseMove(std::uintptr_t wParam, std::intptr_t lParam);
+  int LeftButtonDown();
+  int LeftButtonUp();
+  int MiddleButtonDown();
+  int MiddleButtonUp();
+  int RightButtonDown();
+  int RightButtonUp();
+  // Starts (on) or ends the capture: the cursor is held at the client
+  // area's centre, so motions arrive as offsets from it.
+  void CaptureCursor(bool on, HWND__* window);
+
   std::uint8_t changed;
   MouseChannel* table;
   std::int32_t lastInterval = 0;
   std::int32_t centreScreenX = 0, centreScreenY = 0;
   std::int32_t centreClientX = 0, centreClientY = 0;
   std::uint8_t cursorCaptured;
+
+ private:
+  int Button(MouseChannelIndex channel, int value);
+  // Whether a capture has set the centre fields: the cursor is only ever
+  // put back to a centre that exists.
+  bool centreSet_ = false;
 };

@@ -57,6 +57,29 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 // and the arguments joined by single blanks when there are any.
 LPSTR GetCommandLineA();
 
+struct POINT {
+  LONG x;
+  LONG y;
+};
+
+struct RECT {
+  LONG left;
+  LONG top;
+  LONG right;
+  LONG bottom;
+};
+
+// Cursor -------------------------------------------------------------------
+// Adds 1 (show) or subtracts 1 (hide) from the display count and returns
+// the new count; the cursor is visible while the count is 0 or more.
+int ShowCursor(BOOL show);
+// Moves the cursor to a screen position; this may produce a mouse-move
+// message at the new position.
+BOOL SetCursorPos(int x, int y);
+// The client area: left and top 0, right and bottom its size.
+BOOL GetClientRect(HWND window, RECT* rect);
+BOOL ClientToScreen(HWND window, POINT* point);
+
 // Clocks -------------------------------------------------------------------
 // Milliseconds since an arbitrary start, wrapping at 2^32.
 DWORD GetTickCount();

@@ -59,6 +59,18 @@ const std::vector<TextOutEntry>& TextOutJournal();
 void ClearTextOutJournal();
 int SwapCount();
 
+// Cursor: every SetCursorPos (screen coordinates) and whether the pointer
+// is shown; ShowCursor's count is the platform's own.
+struct HeadlessCursor {
+  std::vector<POINT> warps;
+  bool visible = true;
+};
+HeadlessCursor& CursorState();
+
+// A window record with the given client size and screen position, for
+// tests of the cursor services (no message goes to it).
+HWND MakeTestWindow(int clientWidth, int clientHeight, int clientScreenX, int clientScreenY);
+
 // The device context whose SwapBuffers finishes the frame of the current
 // offscreen context; handed out by the headless window layer.
 HDC OffscreenDeviceContext();
