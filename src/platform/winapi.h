@@ -30,6 +30,11 @@ using HINSTANCE = struct HINSTANCE__*;
 using HDC = struct HDC__*;
 using HGLRC = struct HGLRC__*;
 using HPALETTE = struct HPALETTE__*;
+using HICON = struct HICON__*;
+using HCURSOR = struct HCURSOR__*;
+using HBRUSH = struct HBRUSH__*;
+using HMENU = struct HMENU__*;
+using HGDIOBJ = void*;
 
 union LARGE_INTEGER {
   struct {
@@ -123,6 +128,185 @@ struct OPENFILENAMEA {
 
 // Non-zero only when the user confirmed a file that fits the record's buffers.
 BOOL GetOpenFileNameA(OPENFILENAMEA* record);
+
+// Windows and messages -----------------------------------------------------
+using WNDPROC = LRESULT(CALLBACK*)(HWND, UINT, WPARAM, LPARAM);
+
+constexpr UINT CS_VREDRAW = 0x0001;
+constexpr UINT CS_HREDRAW = 0x0002;
+constexpr UINT CS_OWNDC = 0x0020;
+constexpr DWORD WS_OVERLAPPEDWINDOW = 0x00CF0000;
+
+constexpr UINT WM_CREATE = 0x0001;
+constexpr UINT WM_DESTROY = 0x0002;
+constexpr UINT WM_MOVE = 0x0003;
+constexpr UINT WM_SIZE = 0x0005;
+constexpr UINT WM_ACTIVATE = 0x0006;
+constexpr UINT WM_PAINT = 0x000F;
+constexpr UINT WM_CLOSE = 0x0010;
+constexpr UINT WM_QUIT = 0x0012;
+constexpr UINT WM_ERASEBKGND = 0x0014;
+constexpr UINT WM_KEYDOWN = 0x0100;
+constexpr UINT WM_KEYUP = 0x0101;
+constexpr UINT WM_CHAR = 0x0102;
+constexpr UINT WM_SYSKEYDOWN = 0x0104;
+constexpr UINT WM_SYSKEYUP = 0x0105;
+constexpr UINT WM_COMMAND = 0x0111;
+constexpr UINT WM_MOUSEMOVE = 0x0200;
+constexpr UINT WM_LBUTTONDOWN = 0x0201;
+constexpr UINT WM_LBUTTONUP = 0x0202;
+constexpr UINT WM_RBUTTONDOWN = 0x0204;
+constexpr UINT WM_RBUTTONUP = 0x0205;
+constexpr UINT WM_MBUTTONDOWN = 0x0207;
+constexpr UINT WM_MBUTTONUP = 0x0208;
+constexpr UINT WM_PALETTECHANGED = 0x0311;
+constexpr UINT WM_QUERYNEWPALETTE = 0x030F;
+
+constexpr WORD WA_INACTIVE = 0;
+constexpr WORD WA_ACTIVE = 1;
+constexpr UINT PM_REMOVE = 0x0001;
+constexpr int SW_SHOWDEFAULT = 10;
+constexpr int SM_CYCAPTION = 4;
+constexpr int SM_CXFRAME = 32;
+constexpr int SM_CYFRAME = 33;
+constexpr int GRAY_BRUSH = 2;
+#define IDC_ARROW reinterpret_cast<LPCSTR>(32512)
+
+// Virtual-key codes beyond letters and digits (which are their ASCII codes).
+constexpr WPARAM VK_BACK = 0x08;
+constexpr WPARAM VK_TAB = 0x09;
+constexpr WPARAM VK_RETURN = 0x0D;
+constexpr WPARAM VK_ESCAPE = 0x1B;
+constexpr WPARAM VK_SPACE = 0x20;
+
+struct WNDCLASSA {
+  UINT style;
+  WNDPROC lpfnWndProc;
+  int cbClsExtra;
+  int cbWndExtra;
+  HINSTANCE hInstance;
+  HICON hIcon;
+  HCURSOR hCursor;
+  HBRUSH hbrBackground;
+  LPCSTR lpszMenuName;
+  LPCSTR lpszClassName;
+};
+
+struct MSG {
+  HWND hwnd;
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+  DWORD time;
+  POINT pt;
+};
+
+struct PAINTSTRUCT {
+  HDC hdc;
+  BOOL fErase;
+  RECT rcPaint;
+  BOOL fRestore;
+  BOOL fIncUpdate;
+  BYTE rgbReserved[32];
+};
+
+inline WORD LOWORD(std::uintptr_t v) { return static_cast<WORD>(v & 0xFFFF); }
+inline WORD HIWORD(std::uintptr_t v) { return static_cast<WORD>((v >> 16) & 0xFFFF); }
+inline LPARAM MAKELPARAM(WORD low, WORD high) { return static_cast<LPARAM>(static_cast<DWORD>(low) | (static_cast<DWORD>(high) << 16)); }
+
+WORD RegisterClassA(const WNDCLASSA* windowClass);
+// Delivers WM_CREATE before it returns; none when no window can be made
+// (no display, or the class is unknown).
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y, int width,
+                     int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
+BOOL ShowWindow(HWND window, int showCommand);
+// Delivers WM_PAINT at once.
+BOOL UpdateWindow(HWND window);
+BOOL DestroyWindow(HWND window);
+BOOL SetWindowTextA(HWND window, LPCSTR text);
+BOOL PeekMessageA(MSG* message, HWND window, UINT first, UINT last, UINT remove);
+// Turns a key press into WM_CHAR where it types a character.
+BOOL TranslateMessage(const MSG* message);
+LRESULT DispatchMessageA(const MSG* message);
+BOOL WaitMessage();
+// WM_CLOSE destroys the window; everything else is left alone (0).
+LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+void PostQuitMessage(int exitCode);
+int GetSystemMetrics(int index);
+HICON LoadIconA(HINSTANCE instance, LPCSTR name);
+HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
+HGDIOBJ GetStockObject(int object);
+HDC BeginPaint(HWND window, PAINTSTRUCT* paint);
+BOOL EndPaint(HWND window, const PAINTSTRUCT* paint);
+HDC GetDC(HWND window);
+int ReleaseDC(HWND window, HDC deviceContext);
+HWND WindowFromDC(HDC deviceContext);
+
+// Pixel format and palette ---------------------------------------------------
+constexpr DWORD PFD_DOUBLEBUFFER = 0x00000001;
+constexpr DWORD PFD_DRAW_TO_WINDOW = 0x00000004;
+constexpr DWORD PFD_SUPPORT_OPENGL = 0x00000020;
+constexpr DWORD PFD_NEED_PALETTE = 0x00000080;
+constexpr BYTE PFD_TYPE_RGBA = 0;
+constexpr BYTE PFD_MAIN_PLANE = 0;
+
+struct PIXELFORMATDESCRIPTOR {
+  WORD nSize;
+  WORD nVersion;
+  DWORD dwFlags;
+  BYTE iPixelType;
+  BYTE cColorBits;
+  BYTE cRedBits;
+  BYTE cRedShift;
+  BYTE cGreenBits;
+  BYTE cGreenShift;
+  BYTE cBlueBits;
+  BYTE cBlueShift;
+  BYTE cAlphaBits;
+  BYTE cAlphaShift;
+  BYTE cAccumBits;
+  BYTE cAccumRedBits;
+  BYTE cAccumGreenBits;
+  BYTE cAccumBlueBits;
+  BYTE cAccumAlphaBits;
+  BYTE cDepthBits;
+  BYTE cStencilBits;
+  BYTE cAuxBuffers;
+  BYTE iLayerType;
+  BYTE bReserved;
+  DWORD dwLayerMask;
+  DWORD dwVisibleMask;
+  DWORD dwDamageMask;
+};
+static_assert(sizeof(PIXELFORMATDESCRIPTOR) == 40);
+
+struct PALETTEENTRY {
+  BYTE peRed;
+  BYTE peGreen;
+  BYTE peBlue;
+  BYTE peFlags;
+};
+
+struct LOGPALETTE {
+  WORD palVersion;
+  WORD palNumEntries;
+  PALETTEENTRY palPalEntry[1];
+};
+
+int ChoosePixelFormat(HDC deviceContext, const PIXELFORMATDESCRIPTOR* request);
+BOOL SetPixelFormat(HDC deviceContext, int format, const PIXELFORMATDESCRIPTOR* request);
+int GetPixelFormat(HDC deviceContext);
+int DescribePixelFormat(HDC deviceContext, int format, UINT bytes, PIXELFORMATDESCRIPTOR* descriptor);
+HPALETTE CreatePalette(const LOGPALETTE* palette);
+HPALETTE SelectPalette(HDC deviceContext, HPALETTE palette, BOOL background);
+UINT RealizePalette(HDC deviceContext);
+BOOL UnrealizeObject(HGDIOBJ object);
+BOOL DeleteObject(HGDIOBJ object);
+
+// OpenGL rendering contexts --------------------------------------------------
+HGLRC wglCreateContext(HDC deviceContext);
+BOOL wglMakeCurrent(HDC deviceContext, HGLRC context);
+BOOL wglDeleteContext(HGLRC context);
 
 // Entry point --------------------------------------------------------------
 // Provided by the program; the SDL backend's main() calls it.

@@ -54,8 +54,8 @@ PixelResult ReadRows(std::FILE* file, const BmpHeader& h, unsigned char*& pixels
   if (h.biWidth <= 0 || h.biHeight <= 0) return PixelResult::kNoMemory;
   const std::int64_t rowBytes = std::int64_t{h.biWidth} * 3;
   const std::int64_t paddedRow = (rowBytes + 3) / 4 * 4;
+  if (h.biHeight > kLargestCount / paddedRow) return PixelResult::kNoMemory;
   const std::int64_t fileBytes = paddedRow * h.biHeight;
-  if (fileBytes > kLargestCount) return PixelResult::kNoMemory;
   pixels = static_cast<unsigned char*>(std::malloc(static_cast<std::size_t>(fileBytes)));
   if (!pixels) return PixelResult::kNoMemory;
   if (std::fseek(file, static_cast<long>(h.bfOffBits), SEEK_SET) != 0) return PixelResult::kSeekFailed;

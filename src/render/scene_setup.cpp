@@ -29,7 +29,7 @@ void SetUpCameras() {
     // every volume wider than about 50 voxels: both cameras' far planes
     // reach at least as far as the polar fog does (the fly camera's
     // projection is the one in force after set-up and every resize).
-    const float zFar = std::max(100.0f, PolarFogEnd(d));
+    const float zFar = d >= 3 ? std::max(100.0f, PolarFogEnd(d)) : 100.0f;
     polarCam.fov = 55, polarCam.aspect = 1, polarCam.zNear = 0.1f, polarCam.zFar = zFar;
     ApplyProjection(polarCam);
     polarCam.heading = 336;

@@ -5,13 +5,36 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <cstdlib>
+#include <cstring>
 
 #include "surface/byte_vectors.h"
 
 namespace surface {
 
 inline std::size_t WordsFor(std::size_t bits) { return (bits + 63) / 64; }
+
+// A zeroed table of 64-bit words from the heap that reports failure
+// instead of throwing: the builders run without exceptions, and a table
+// sized from a file's dimensions may be refused.
+class ScratchWords {
+ public:
+  explicit ScratchWords(std::size_t count)
+      : words_(static_cast<std::uint64_t*>(std::calloc(count ? count : 1, sizeof(std::uint64_t)))),
+        count_(count) {}
+  ~ScratchWords() { std::free(words_); }
+  ScratchWords(const ScratchWords&) = delete;
+  ScratchWords& operator=(const ScratchWords&) = delete;
+
+  explicit operator bool() const { return words_ != nullptr; }
+  std::uint64_t* data() { return words_; }
+  std::uint64_t& operator[](std::size_t i) { return words_[i]; }
+  void Clear() { std::memset(words_, 0, count_ * sizeof(std::uint64_t)); }
+
+ private:
+  std::uint64_t* words_;
+  std::size_t count_;
+};
 
 inline void SetBit(std::uint64_t* words, std::size_t i) { words[i >> 6] |= std::uint64_t{1} << (i & 63); }
 
@@ -21,8 +44,7 @@ inline void FaceBits(const std::uint8_t* row, std::ptrdiff_t neighbour, std::siz
                      std::uint64_t* words) {
   std::size_t i = 0;
   for (; i + 16 <= n; i += 16) {
-    const Bytes16 faces = NonZero(Load16(row + i)) & IsZero(Load16(row + i + neighbour));
-    words[i >> 6] |= std::uint64_t{LaneBits(faces)} << (i & 63);
+    words[i >> 6] |= std::uint64_t{LaneBits(FaceLanes(row + i, neighbour))} << (i & 63);
   }
   for (; i < n; ++i) {
     if (row[i] && !row[static_cast<std::ptrdiff_t>(i) + neighbour]) SetBit(words, i);
@@ -55,14 +77,6 @@ inline void ForEachRun(const std::uint64_t* words, std::size_t n, F f) {
     f(start, (end < n ? end : n) - start);
     if (end >= n) return;
     bits = words[w] & (~std::uint64_t{0} << (end & 63));
-  }
-}
-
-// Calls f(i) for every set bit i in [0, n), lowest first.
-template <typename F>
-inline void ForEachSetBit(const std::uint64_t* words, std::size_t n, F f) {
-  for (std::size_t w = 0; w < WordsFor(n); ++w) {
-    ForEachBit(words[w], [&](unsigned b) { f(w * 64 + b); });
   }
 }
 

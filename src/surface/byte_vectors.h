@@ -4,12 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <cstddef>
 #include <cstring>
 
 namespace surface {
 
 using Bytes16 = std::uint8_t __attribute__((vector_size(16)));
-using Mask16 = std::int8_t __attribute__((vector_size(16)));
 
 inline Bytes16 Load16(const std::uint8_t* p) {
   Bytes16 v;
@@ -19,6 +19,12 @@ inline Bytes16 Load16(const std::uint8_t* p) {
 
 inline Bytes16 NonZero(Bytes16 v) { return reinterpret_cast<Bytes16>(v != 0); }
 inline Bytes16 IsZero(Bytes16 v) { return reinterpret_cast<Bytes16>(v == 0); }
+
+// Lanes of the sixteen voxels from p on that are solid while their
+// neighbour at `offset` is empty: an exposed face in that direction.
+inline Bytes16 FaceLanes(const std::uint8_t* p, std::ptrdiff_t offset) {
+  return NonZero(Load16(p)) & IsZero(Load16(p + offset));
+}
 
 
 // Bit i set where lane i of the mask is set.

@@ -2,11 +2,29 @@
 // per visible direction; the geometry is handed to OpenGL in place.
 #include <GL/gl.h>
 
+#include <algorithm>
+#include <cstdint>
+
 #include "surface/ogl_cuberille.h"
 
 namespace {
 
 bool Visible(std::int32_t mask, int direction) { return (mask >> direction) & 1; }
+
+// glDrawArrays counts vertices in a signed 32-bit number: a direction of
+// more than a quarter billion quads is drawn in parts, each from its own
+// place in the array.
+void DrawQuadArray(const Quad* quads, std::uint32_t quadCount, bool textured) {
+  constexpr std::uint32_t kMostQuads = std::uint32_t{1} << 28;
+  std::uint32_t first = 0;
+  do {
+    const std::uint32_t count = std::min(kMostQuads, quadCount - first);
+    glVertexPointer(3, GL_FLOAT, sizeof(Vertex), &quads[first].corners[0].x);
+    if (textured) glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex), &quads[first].corners[0].s);
+    glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(4 * count));
+    first += count;
+  } while (first < quadCount);
+}
 
 }  // namespace
 
@@ -16,9 +34,8 @@ int OGLcuberille::DrawQuads() {
     // A direction without an array (released after a failed build) is skipped.
     if (!Visible(visibleMask, d) || !quadLists[d].quads) continue;
     if (fastLighting) glColor3f(directionColors[d][0], directionColors[d][1], directionColors[d][2]);
-    glVertexPointer(3, GL_FLOAT, sizeof(Vertex), &quadLists[d].quads->corners[0].x);
     glNormal3fv(normals[d]);
-    glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(4 * quadLists[d].quadCount));
+    DrawQuadArray(quadLists[d].quads, quadLists[d].quadCount, false);
   }
   glDisableClientState(GL_VERTEX_ARRAY);
   return 1;
@@ -30,10 +47,8 @@ int OGLcuberille::DrawTexturedQuads() {
   for (int d = 0; d < kFaceDirections; ++d) {
     if (!Visible(visibleMask, d) || !quadLists[d].quads) continue;
     if (fastLighting) glColor3f(directionColors[d][0], directionColors[d][1], directionColors[d][2]);
-    glVertexPointer(3, GL_FLOAT, sizeof(Vertex), &quadLists[d].quads->corners[0].x);
-    glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex), &quadLists[d].quads->corners[0].s);
     glNormal3fv(normals[d]);
-    glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(4 * quadLists[d].quadCount));
+    DrawQuadArray(quadLists[d].quads, quadLists[d].quadCount, true);
   }
   glDisableClientState(GL_TEXTURE_COORD_ARRAY);
   glDisableClientState(GL_VERTEX_ARRAY);

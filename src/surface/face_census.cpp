@@ -93,12 +93,12 @@ std::uint32_t OGLcuberille::CountFaces() {
   const Counts& counts = counter.counts();
   // A count beyond 32 bits could never be allocated anyway; saturate
   // rather than wrap, and the builders never write past a count.
-  std::uint32_t total = 0;
+  std::uint64_t total = 0;
   for (int d = 0; d < kFaceDirections; ++d) {
     quadLists[d].quadCount = static_cast<std::uint32_t>(std::min<std::uint64_t>(counts[d], UINT32_MAX));
     total += quadLists[d].quadCount;
   }
-  return total;
+  return static_cast<std::uint32_t>(std::min<std::uint64_t>(total, UINT32_MAX));
 }
 
 void OGLcuberille::InitBoxTriangles() {

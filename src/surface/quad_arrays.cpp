@@ -11,7 +11,9 @@
 #include <sys/mman.h>
 
 #include <cstdlib>
-#include <vector>
+#include <algorithm>
+
+#include "surface/bit_lines.h"
 
 #include "surface/byte_vectors.h"
 #include "surface/direction_tables.h"
@@ -79,18 +81,13 @@ class QuadWriter {
   std::int32_t Total() const {
     std::uint64_t total = 0;
     for (int d = 0; d < kFaceDirections; ++d) total += std::min<std::uint64_t>(next_[d], lists_[d].quadCount);
-    return static_cast<std::int32_t>(total);
+    return static_cast<std::int32_t>(std::min<std::uint64_t>(total, INT32_MAX));
   }
 
  private:
   QuadList* lists_;
   std::uint64_t next_[kFaceDirections] = {};
 };
-
-// Bits of sixteen voxels from p on: solid, with the neighbour at `offset` empty.
-inline std::uint32_t FacesOf16(const std::uint8_t* p, Bytes16 solid, std::ptrdiff_t offset) {
-  return LaneBits(solid & IsZero(Load16(p + offset)));
-}
 
 inline bool Face(const std::uint8_t* p, std::ptrdiff_t offset) { return *p && !p[offset]; }
 
@@ -103,10 +100,9 @@ inline void ForEachFaceInRow(const std::uint8_t* row, std::uint32_t xEnd,
   std::uint32_t x = 1;
   for (; x + 16 <= xEnd; x += 16) {
     const std::uint8_t* p = row + x;
-    const Bytes16 solid = NonZero(Load16(p));
     std::uint32_t bits[kCount];
     std::uint32_t any = 0;
-    for (int k = 0; k < kCount; ++k) any |= bits[k] = FacesOf16(p, solid, offsets[k]);
+    for (int k = 0; k < kCount; ++k) any |= bits[k] = LaneBits(FaceLanes(p, offsets[k]));
     ForEachBit(any, [&](unsigned lane) {
       std::uint32_t faces = 0;
       for (int k = 0; k < kCount; ++k) faces |= ((bits[k] >> lane) & 1u) << k;
@@ -125,16 +121,18 @@ inline void ForEachFaceInRow(const std::uint8_t* row, std::uint32_t xEnd,
 // met (that is their order), while each x's LEFT and RIGHT faces are
 // counted; the counts fix where each x's quads go, and a second read of
 // the plane (now in cache) writes them there, so they come out by x, then z.
-void WriteAllFaces(const VolumeView& view, const Placement& place, QuadWriter& out) {
+// False when its small scratch table cannot be had.
+bool WriteAllFaces(const VolumeView& view, const Placement& place, QuadWriter& out) {
   const std::ptrdiff_t sy = view.stride[1], sz = view.stride[2];
   const std::ptrdiff_t acrossYZ[4] = {-sz, sz, -sy, sy};  // BACK, FRONT, DOWN, UP
   const std::ptrdiff_t acrossX[2] = {-1, 1};             // LEFT, RIGHT
   const std::uint32_t xEnd = view.InteriorEnd(X_AXIS), zEnd = view.InteriorEnd(Z_AXIS);
-  std::vector<std::uint64_t> leftAt(xEnd), rightAt(xEnd);
+  ScratchWords leftAt(xEnd), rightAt(xEnd);
+  if (!leftAt || !rightAt) return false;
 
   for (std::uint32_t y = 1; y < view.InteriorEnd(Y_AXIS); ++y) {
-    std::fill(leftAt.begin(), leftAt.end(), 0);
-    std::fill(rightAt.begin(), rightAt.end(), 0);
+    leftAt.Clear();
+    rightAt.Clear();
     for (std::uint32_t z = 1; z < zEnd; ++z) {
       const std::uint8_t* row = view.data + view.Index(0, y, z);
       ForEachFaceInRow(row, xEnd, acrossYZ, [&](std::uint32_t x, std::uint32_t faces) {
@@ -165,6 +163,7 @@ void WriteAllFaces(const VolumeView& view, const Placement& place, QuadWriter& o
       });
     }
   }
+  return true;
 }
 
 }  // namespace
@@ -189,6 +188,9 @@ std::int32_t OGLcuberille::BuildQuads() {
   if (!view.HasInterior()) return 0;
   const Placement place(view, voxelSize);
   QuadWriter writer(quadLists);
-  WriteAllFaces(view, place, writer);
+  if (!WriteAllFaces(view, place, writer)) {
+    ReleaseQuadArrays();  // as for any allocation failure of the build
+    return 0;
+  }
   return writer.Total();
 }

@@ -14,8 +14,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
-#include <vector>
 
 #include "surface/bit_lines.h"
 #include "surface/direction_tables.h"
@@ -58,19 +56,54 @@ inline void EmitStrip(Sink& sink, const Placement& place, float low[3], float hi
   sink.End();
 }
 
+// Any direction, one voxel at a time: the way to go when the scratch bits
+// of the faster scans cannot be had.
+template <FaceDirection D, class Sink>
+void ScanLinesOneByOne(const VolumeView& view, const Placement& place, bool textured, Sink& sink) {
+  constexpr ScanOrder order = kStripScan[D];
+  const std::ptrdiff_t neighbour = kNeighbourSide[D] * view.stride[kNormalAxis[D]];
+  const std::ptrdiff_t step = view.stride[order.run];
+  for (std::uint32_t a = 1; a < view.InteriorEnd(order.outer); ++a) {
+    for (std::uint32_t b = 1; b < view.InteriorEnd(order.middle); ++b) {
+      std::uint32_t index[3] = {0, 0, 0};
+      index[order.outer] = a;
+      index[order.middle] = b;
+      float low[3], high[3];
+      for (int axis = 0; axis < 3; ++axis) {
+        low[axis] = place.Corner(axis, index[axis]);
+        high[axis] = low[axis] + place.size[axis];
+      }
+      const std::uint8_t* p = view.data + view.Index(index[0], index[1], index[2]);
+      std::uint32_t run = 0;
+      for (std::uint32_t r = 0; r < view.dim[order.run]; ++r, p += step) {
+        if (*p && !p[neighbour]) {
+          low[order.run] = place.Corner(order.run, r);
+          high[order.run] = low[order.run] + place.size[order.run];
+          EmitFace<D>(sink, low, high, ++run, textured);
+        } else if (run) {
+          sink.End();
+          run = 0;
+        }
+      }
+      if (run) sink.End();
+    }
+  }
+}
+
 // DOWN, UP, BACK, FRONT: lines along x, one row of the volume each.
 template <FaceDirection D, class Sink>
 void ScanLinesAlongX(const VolumeView& view, const Placement& place, bool textured, Sink& sink) {
   constexpr ScanOrder order = kStripScan[D];
   const std::ptrdiff_t neighbour = kNeighbourSide[D] * view.stride[kNormalAxis[D]];
   const std::size_t length = view.dim[X_AXIS];
-  std::vector<std::uint64_t> bits(WordsFor(length));
+  ScratchWords bits(WordsFor(length));
+  if (!bits) return ScanLinesOneByOne<D>(view, place, textured, sink);
   for (std::uint32_t a = 1; a < view.InteriorEnd(order.outer); ++a) {
     for (std::uint32_t b = 1; b < view.InteriorEnd(order.middle); ++b) {
       std::uint32_t index[3] = {0, 0, 0};
       index[order.outer] = a;
       index[order.middle] = b;
-      std::fill(bits.begin(), bits.end(), 0);
+      bits.Clear();
       FaceBits(view.data + view.Index(0, index[1], index[2]), neighbour, length, bits.data());
       float low[3], high[3];
       for (int axis : {Y_AXIS, Z_AXIS}) {
@@ -95,17 +128,18 @@ void ScanLinesAlongZ(const VolumeView& view, const Placement& place, bool textur
   const std::size_t lines = yEnd - 1;  // y = 1 .. yEnd-1
   if (xEnd <= 1 || lines == 0 || length == 0) return;
   // table[(lane * lines + (y - 1)) * words ...]: the bits of line (x0 + lane, y).
-  std::vector<std::uint64_t> table(kLanes * lines * words);
+  ScratchWords table(kLanes * lines * words);
+  if (!table) return ScanLinesOneByOne<D>(view, place, textured, sink);
 
   for (std::uint32_t x0 = 1; x0 < xEnd; x0 += kLanes) {
     const std::uint32_t lanes = std::min(kLanes, xEnd - x0);
-    std::fill(table.begin(), table.end(), 0);
+    table.Clear();
     for (std::uint32_t z = 0; z < length; ++z) {
       for (std::uint32_t y = 1; y < yEnd; ++y) {
         const std::uint8_t* p = view.data + view.Index(x0, y, z);
         std::uint32_t laneBits = 0;
         if (lanes == kLanes) {
-          laneBits = LaneBits(NonZero(Load16(p)) & IsZero(Load16(p + neighbour)));
+          laneBits = LaneBits(FaceLanes(p, neighbour));
         } else {
           for (std::uint32_t lane = 0; lane < lanes; ++lane)
             laneBits |= static_cast<std::uint32_t>(p[lane] && !p[lane + neighbour]) << lane;

@@ -55,15 +55,17 @@ std::int32_t OGLcuberille::ParseFeedback(int count, const float* buffer) {
     const float v = buffer[k];
     if (v == kPassThroughToken) {
       if (k + 1 >= count) break;
-      const int marker = static_cast<int>(buffer[k + 1]);
-      // Only the query's own markers name a direction.
-      current = marker >= 0 && marker < kFaceDirections ? marker : -1;
+      // Only the query's own markers name a direction (checked as floats:
+      // converting a value out of int range would be undefined).
+      const float marker = buffer[k + 1];
+      current = marker >= 0.0f && marker < kFaceDirections ? static_cast<int>(marker) : -1;
       k += 2;
     } else if (v == kPolygonToken) {
       if (k + 1 >= count) break;
-      const int n = static_cast<int>(buffer[k + 1]);
       // A polygon whose values would run past the end ends the walk.
-      if (n < 0 || n > (count - k - 2) / kValuesPerVertex) break;
+      const float vertices = buffer[k + 1];
+      if (!(vertices >= 0.0f && vertices <= static_cast<float>((count - k - 2) / kValuesPerVertex))) break;
+      const int n = static_cast<int>(vertices);
       if (current >= 0 && n > 0) {
         mask |= 1 << current;
         directionColors[current][0] = buffer[k + 5];

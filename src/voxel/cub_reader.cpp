@@ -24,18 +24,27 @@ bool ReadWord(std::FILE* file, std::uint32_t* word) {
 
 bool TagIs(const char tag[4], const char* name) { return std::memcmp(tag, name, 4) == 0; }
 
+// The six header words; false when the file ended before all were read
+// (the missing ones read as 0).
+bool ReadHeaderWords(std::FILE* file, std::uint32_t* words) {
+  bool complete = true;
+  for (std::size_t i = 0; i < kHeaderWords; ++i) {
+    if (!ReadWord(file, &words[i])) {
+      words[i] = 0;
+      complete = false;
+    }
+  }
+  return complete;
+}
+
 // HEA1: a complete header replaces the current volume (releasing the
 // earlier one first); a header cut short by the end of the file makes no
 // volume, and the next tag read reports the end.
-void ReadHeaderChunk(std::FILE* file, VOXSPACE*& volume, bool& error) {
+void ReadHeaderChunk(std::FILE* file, VOXSPACE*& volume) {
   std::uint32_t bodySize = 0;
-  ReadWord(file, &bodySize);  // the header is always 24 bytes, whatever this says
+  const bool sized = ReadWord(file, &bodySize);  // the header is 24 bytes, whatever this says
   std::uint32_t words[kHeaderWords];
-  if (!ReadHEA1chunk(file, bodySize, words)) {
-    error = true;
-    return;
-  }
-  if (std::feof(file) || std::ferror(file)) return;
+  if (!ReadHeaderWords(file, words) || !sized) return;
   FreeVoxSpace(volume);
   volume = InitVoxSpace(words[0], words[1], words[2], words[3]);
 }
@@ -60,9 +69,7 @@ void SkipUnknownChunk(std::FILE* file, bool& error) {
 
 int ReadHEA1chunk(std::FILE* file, std::uint32_t /*bodySize*/, std::uint32_t* words) {
   if (!words) return 0;
-  for (std::size_t i = 0; i < kHeaderWords; ++i) {
-    if (!ReadWord(file, &words[i])) words[i] = 0;
-  }
+  ReadHeaderWords(file, words);
   return 1;
 }
 
@@ -109,7 +116,7 @@ VOXSPACE* LoadCub(const char* path) {
       Report("unexpected end of file found");
       error = true;
     } else if (TagIs(tag, "HEA1")) {
-      ReadHeaderChunk(file, volume, error);
+      ReadHeaderChunk(file, volume);
     } else if (TagIs(tag, "DAT1")) {
       ReadDataChunk(file, volume, error);
     } else if (TagIs(tag, "ENDF")) {

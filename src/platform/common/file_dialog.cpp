@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "platform/common/child_process.h"
+#include "platform/common/display_environment.h"
 
 namespace platform {
 namespace {
@@ -80,12 +81,6 @@ std::string CurrentDirectory() {
 std::string WithTrailingSlash(std::string directory) {
   if (directory.empty() || directory.back() != '/') directory += '/';
   return directory;
-}
-
-bool HasDisplay() {
-  const char* x11 = std::getenv("DISPLAY");
-  const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  return (x11 && *x11) || (wayland && *wayland);
 }
 
 bool IsExistingFile(const std::string& path) {
@@ -191,7 +186,7 @@ BOOL StoreChosenPath(OPENFILENAMEA& record, std::string_view path) {
 }
 
 BOOL RunOpenFileDialog(OPENFILENAMEA& record) {
-  if (!HasDisplay()) {
+  if (!EnvironmentNamesDisplay()) {
     std::fprintf(stderr, "file dialog: no display to show it on\n");
     return FALSE;
   }

@@ -2,15 +2,6 @@
 // backends.
 #include "platform/common/window_record.h"
 
-namespace platform {
-
-std::vector<HWND>& Windows() {
-  static std::vector<HWND> windows;
-  return windows;
-}
-
-}  // namespace platform
-
 BOOL GetClientRect(HWND window, RECT* rect) {
   if (!window || !rect) return FALSE;
   *rect = {0, 0, window->clientWidth, window->clientHeight};
@@ -29,4 +20,17 @@ int platform::ChangeCursorDisplayCount(bool show) {
   static int displayCount = 0;
   displayCount += show ? 1 : -1;
   return displayCount;
+}
+
+int GetSystemMetrics(int index) {
+  // A thin frame and a caption bar, as the viewer's window is measured by.
+  switch (index) {
+    case SM_CXFRAME:
+    case SM_CYFRAME:
+      return 4;
+    case SM_CYCAPTION:
+      return 19;
+    default:
+      return 0;
+  }
 }

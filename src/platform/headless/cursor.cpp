@@ -19,7 +19,11 @@ HWND MakeTestWindow(int clientWidth, int clientHeight, int clientScreenX, int cl
   static std::vector<HWND__> windows(8);
   static std::size_t next = 0;
   HWND window = &windows[next++ % windows.size()];
-  *window = HWND__{clientWidth, clientHeight, clientScreenX, clientScreenY, nullptr};
+  *window = HWND__{};
+  window->clientWidth = clientWidth;
+  window->clientHeight = clientHeight;
+  window->clientScreenX = clientScreenX;
+  window->clientScreenY = clientScreenY;
   return window;
 }
 

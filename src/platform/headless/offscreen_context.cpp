@@ -84,7 +84,8 @@ void OffscreenContext::Release() {
   eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
   if (context_) eglDestroyContext(display_, context_);
   if (surface_) eglDestroySurface(display_, surface_);
-  eglTerminate(display_);
+  // The surfaceless display is one per process, shared by every context:
+  // it is not terminated here.
   display_ = surface_ = context_ = nullptr;
   width_ = height_ = 0;
 }

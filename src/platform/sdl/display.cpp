@@ -1,5 +1,7 @@
 #include "platform/sdl/display.h"
 
+#include "platform/common/display_environment.h"
+
 #include <SDL.h>
 
 #include <cstdlib>
@@ -8,14 +10,8 @@
 namespace platform::sdl {
 namespace {
 
-bool EnvironmentNamesDisplay() {
-  const char* x11 = std::getenv("DISPLAY");
-  const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  return (x11 && *x11) || (wayland && *wayland);
-}
-
 bool StartVideo() {
-  if (!EnvironmentNamesDisplay()) return false;
+  if (!platform::EnvironmentNamesDisplay()) return false;
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
   std::atexit(SDL_Quit);
   const char* driver = SDL_GetCurrentVideoDriver();

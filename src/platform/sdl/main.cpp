@@ -8,7 +8,6 @@
 #include "platform/winapi.h"
 
 namespace {
-constexpr int SW_SHOWDEFAULT = 10;
 int processInstance;  // its address serves as the instance handle
 }  // namespace
 
