@@ -45,14 +45,14 @@ TEST_F(InputState, KeysRecordPressesAndIgnoreAutoRepeat) {
   headless::ScriptTickCount(1250);
   EXPECT_EQ(keyboard.KeyDown('A', 0), 1);
   EXPECT_TRUE(keyboard.Down('A'));
-  EXPECT_EQ(keyboard.table['A'].time, 1250u);
+  EXPECT_EQ(keyboard.table[VK_A].time, 1250u);
   EXPECT_EQ(keyboard.lastInterval, 250);
   EXPECT_EQ(keyboard.changed, 1);
 
   keyboard.changed = 0;
   headless::ScriptTickCount(1300);
   EXPECT_EQ(keyboard.KeyDown('A', kRepeat | 1), 2);  // auto-repeat: nothing changes
-  EXPECT_EQ(keyboard.table['A'].time, 1250u);
+  EXPECT_EQ(keyboard.table[VK_A].time, 1250u);
   EXPECT_EQ(keyboard.lastInterval, 250);
   EXPECT_EQ(keyboard.changed, 0);
 
