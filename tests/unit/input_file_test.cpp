@@ -174,14 +174,4 @@ TEST_F(InputFileTest, WinMainEndsWith0WhenTheDialogIsCancelled) {
   EXPECT_STREQ(exeDirectory, "/opt/q/");
 }
 
-TEST_F(InputFileTest, WinMainLoadsAndReleasesTheVolume) {
-  const std::string path = dir.Write("ok.cub", SmallCub());
-  platform::SetProcessCommandLine("/opt/q/qarmel " + path);
-  std::string args = path;
-  EXPECT_EQ(WinMain(nullptr, nullptr, args.data(), 10), 0);
-  EXPECT_EQ(theVolume, nullptr);
-  EXPECT_STREQ(inputFileName, "ok.cub");
-  EXPECT_TRUE(headless::MessageBoxJournal().empty());
-}
-
 }  // namespace

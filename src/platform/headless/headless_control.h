@@ -71,6 +71,16 @@ HeadlessCursor& CursorState();
 // tests of the cursor services (no message goes to it).
 HWND MakeTestWindow(int clientWidth, int clientHeight, int clientScreenX, int clientScreenY);
 
+// Messages for the first window, handed out one at a time by PeekMessageA
+// whenever the queue is empty (a scripted user).
+struct ScriptedMessage {
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+};
+void ScriptMessages(const std::vector<ScriptedMessage>& messages);
+std::size_t ScriptedMessagesLeft();
+
 // The device context whose SwapBuffers finishes the frame of the current
 // offscreen context; handed out by the headless window layer.
 HDC OffscreenDeviceContext();

@@ -79,6 +79,15 @@ bool OffscreenContext::MakeCurrent() {
   return eglMakeCurrent(display_, surface_, surface_, context_) == EGL_TRUE;
 }
 
+void OffscreenContext::Detach() {
+  if (display_) eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+}
+
+void DetachCurrentContext() {
+  EGLDisplay display = eglGetCurrentDisplay();
+  if (display != EGL_NO_DISPLAY) eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+}
+
 void OffscreenContext::Release() {
   if (!display_) return;
   eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);

@@ -18,6 +18,8 @@ class OffscreenContext {
   // 16); false with a reason in error() when EGL cannot give one.
   bool Create(int width, int height);
   bool MakeCurrent();
+  // Leaves no context current on this thread.
+  void Detach();
   void Release();
 
   int width() const { return width_; }
@@ -32,5 +34,8 @@ class OffscreenContext {
   int height_ = 0;
   std::string error_;
 };
+
+// Leaves no offscreen context current on this thread, whichever it was.
+void DetachCurrentContext();
 
 }  // namespace platform::headless

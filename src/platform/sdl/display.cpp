@@ -2,7 +2,11 @@
 
 #include "platform/common/display_environment.h"
 
+#include <GL/glx.h>
 #include <SDL.h>
+#include <X11/Xlib.h>
+
+#include <string>
 
 #include <cstdlib>
 #include <cstring>
@@ -10,12 +14,41 @@
 namespace platform::sdl {
 namespace {
 
+// Left to itself, GLX may hand SDL a DirectColor visual, whose colours are
+// only right once a window manager installs its colour map (never under a
+// bare X server): ask for a TrueColor visual with what the viewer needs.
+void PreferTrueColorVisual() {
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return;
+  const int wanted[] = {GLX_X_RENDERABLE, True, GLX_DRAWABLE_TYPE, GLX_WINDOW_BIT, GLX_RENDER_TYPE, GLX_RGBA_BIT,
+                        GLX_X_VISUAL_TYPE, GLX_TRUE_COLOR, GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8, GLX_BLUE_SIZE, 8,
+                        GLX_DEPTH_SIZE, 16, GLX_DOUBLEBUFFER, True, None};
+  int count = 0;
+  GLXFBConfig* configs = glXChooseFBConfig(display, DefaultScreen(display), wanted, &count);
+  if (configs && count > 0) {
+    if (XVisualInfo* visual = glXGetVisualFromFBConfig(display, configs[0])) {
+      const std::string id = std::to_string(visual->visualid);
+      SDL_SetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID, id.c_str());
+      XFree(visual);
+    }
+  }
+  if (configs) XFree(configs);
+  XCloseDisplay(display);
+}
+
 bool StartVideo() {
   if (!platform::EnvironmentNamesDisplay()) return false;
+  // Interrupt and termination signals keep ending the process: SDL would
+  // turn them into a quit event that no window asked for.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
   std::atexit(SDL_Quit);
   const char* driver = SDL_GetCurrentVideoDriver();
-  return driver && (std::strcmp(driver, "x11") == 0 || std::strcmp(driver, "wayland") == 0);
+  if (driver && std::strcmp(driver, "x11") == 0) {
+    PreferTrueColorVisual();
+    return true;
+  }
+  return driver && std::strcmp(driver, "wayland") == 0;
 }
 
 }  // namespace

@@ -1,0 +1,11 @@
+// The main loop and its idle step.
+#pragma once
+
+// One camera step of the active camera's control; then both input records
+// are marked unchanged. Always 1.
+int UpdateCamera();
+// The camera step, then a frame if there is a rendering context. Always 1.
+int IdleUpdate();
+// Takes and dispatches every waiting message; when none waits, an idle
+// update while the window is active, else a wait. Returns WM_QUIT's code.
+int RunMainLoop();

@@ -1,0 +1,108 @@
+// The window procedure: the life of the device and rendering contexts, the
+// window's size, position and activation, raw input to the input records,
+// typed characters to the key commands, repaints, and the palette.
+#include "app/window_procedure.h"
+
+#include "app/app_state.h"
+#include "app/key_commands.h"
+#include "render/frame_display.h"
+#include "render/pixel_format.h"
+#include "render/scene_setup.h"
+
+namespace {
+
+void OnCreate(HWND window) {
+  deviceContext = GetDC(window);
+  SetupPixelFormat(deviceContext);
+  SetupPalette(deviceContext);
+  glContext = wglCreateContext(deviceContext);
+  wglMakeCurrent(deviceContext, glContext);
+  SetupScene();
+  UpdateWindowTitle(window);
+}
+
+void OnDestroy(HWND window) {
+  if (glContext) {
+    wglMakeCurrent(nullptr, nullptr);
+    wglDeleteContext(glContext);
+    glContext = nullptr;
+  }
+  if (palette) {
+    DeleteObject(palette);
+    palette = nullptr;
+  }
+  ReleaseDC(window, deviceContext);
+  FreeVoxSpace(theVolume);
+  theVolume = nullptr;
+  PostQuitMessage(0);
+}
+
+void OnPaint(HWND window) {
+  PAINTSTRUCT paint;
+  BeginPaint(window, &paint);
+  if (glContext) Display();
+  EndPaint(window, &paint);
+}
+
+void RealizeOwnPalette() {
+  UnrealizeObject(palette);
+  SelectPalette(deviceContext, palette, FALSE);
+  RealizePalette(deviceContext);
+  Display();
+}
+
+}  // namespace
+
+LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE: OnCreate(window); return 0;
+    case WM_DESTROY: OnDestroy(window); return 0;
+    case WM_MOVE:
+      appSettings.windowX = LOWORD(static_cast<std::uintptr_t>(lParam));
+      appSettings.windowY = HIWORD(static_cast<std::uintptr_t>(lParam));
+      return 0;
+    case WM_SIZE:
+      appSettings.windowWidth = LOWORD(static_cast<std::uintptr_t>(lParam));
+      appSettings.windowHeight = HIWORD(static_cast<std::uintptr_t>(lParam));
+      if (glContext) Resize(appSettings.windowWidth, appSettings.windowHeight);
+      return 0;
+    case WM_ACTIVATE: appSettings.appActive = LOWORD(wParam) != WA_INACTIVE; return 0;
+    case WM_PAINT: OnPaint(window); return 0;
+    case WM_ERASEBKGND: return 0;  // the frame covers the client area
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: keyboardState.KeyDown(static_cast<unsigned>(wParam), lParam); return 0;
+    case WM_KEYUP:
+    case WM_SYSKEYUP: keyboardState.KeyUp(static_cast<unsigned>(wParam), lParam); return 0;
+    case WM_CHAR: OnChar(window, wParam, lParam); return 0;
+    case WM_COMMAND: return 0;
+    case WM_MOUSEMOVE: mouseState.MouseMove(wParam, lParam); return 0;
+    case WM_LBUTTONDOWN:
+      mouseState.LeftButtonDown();
+      ShowCursor(FALSE);
+      mouseState.CaptureCursor(true, window);
+      return 0;
+    case WM_LBUTTONUP:
+      mouseState.LeftButtonUp();
+      mouseState.CaptureCursor(false, window);
+      ShowCursor(TRUE);
+      return 0;
+    case WM_RBUTTONDOWN:
+      mouseState.RightButtonDown();
+      ShowHelp(window);
+      return 0;
+    case WM_RBUTTONUP: mouseState.RightButtonUp(); return 0;
+    case WM_MBUTTONDOWN: mouseState.MiddleButtonDown(); return 0;
+    case WM_MBUTTONUP: mouseState.MiddleButtonUp(); return 0;
+    case WM_QUERYNEWPALETTE:
+      if (glContext && palette) {
+        RealizeOwnPalette();
+        return 1;
+      }
+      break;
+    case WM_PALETTECHANGED:
+      if (glContext && palette && reinterpret_cast<HWND>(wParam) != window) RealizeOwnPalette();
+      break;
+    default: break;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}

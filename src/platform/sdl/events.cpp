@@ -1,0 +1,165 @@
+// SDL backend: events to messages.
+// Supports: window size, move, expose, focus, minimise/restore and close as
+//           WM_SIZE, WM_MOVE, WM_PAINT, WM_ACTIVATE, WM_CLOSE; keys as
+//           WM_KEYDOWN/WM_KEYUP with virtual-key codes (letters, digits,
+//           Shift, arrows, Return, Escape, Backspace, Tab, space) and bit 30
+//           set on auto-repeat; typed text as WM_CHAR (ASCII); mouse motion
+//           and the three buttons as WM_MOUSEMOVE and WM_*BUTTON*.
+// Not supported: other keys, wheel, double clicks, non-ASCII characters.
+#include "platform/sdl/events.h"
+
+#include "platform/common/window_record.h"
+#include "platform/winapi.h"
+
+namespace platform::sdl {
+namespace {
+
+HWND WindowOf(Uint32 windowId) {
+  for (HWND window : platform::Windows()) {
+    if (window->native && SDL_GetWindowID(static_cast<SDL_Window*>(window->native)) == windowId) return window;
+  }
+  return nullptr;
+}
+
+LPARAM PackSize(int width, int height) { return MAKELPARAM(static_cast<WORD>(width), static_cast<WORD>(height)); }
+
+void TranslateWindowEvent(HWND window, const SDL_WindowEvent& e) {
+  switch (e.event) {
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+      window->clientWidth = e.data1;
+      window->clientHeight = e.data2;
+      platform::PostToQueue(window, WM_SIZE, 0, PackSize(e.data1, e.data2));
+      break;
+    case SDL_WINDOWEVENT_MINIMIZED: platform::PostToQueue(window, WM_SIZE, 1, PackSize(0, 0)); break;
+    case SDL_WINDOWEVENT_RESTORED:
+      platform::PostToQueue(window, WM_SIZE, 0, PackSize(window->clientWidth, window->clientHeight));
+      break;
+    case SDL_WINDOWEVENT_MOVED:
+      window->clientScreenX = e.data1;
+      window->clientScreenY = e.data2;
+      platform::PostToQueue(window, WM_MOVE, 0, PackSize(e.data1, e.data2));
+      break;
+    case SDL_WINDOWEVENT_EXPOSED:
+      if (!platform::QueueHas(window, WM_PAINT)) platform::PostToQueue(window, WM_PAINT, 0, 0);
+      break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED: platform::PostToQueue(window, WM_ACTIVATE, WA_ACTIVE, 0); break;
+    case SDL_WINDOWEVENT_FOCUS_LOST: platform::PostToQueue(window, WM_ACTIVATE, WA_INACTIVE, 0); break;
+    case SDL_WINDOWEVENT_CLOSE: platform::PostToQueue(window, WM_CLOSE, 0, 0); break;
+    default: break;
+  }
+}
+
+void TranslateKey(HWND window, const SDL_KeyboardEvent& e) {
+  const unsigned vk = VirtualKeyOf(e.keysym.sym);
+  if (vk == 0) return;
+  // Bit 30: the key was already down (auto-repeat, and every release);
+  // bit 31: the key is being released.
+  LPARAM lParam = 1;
+  if (e.type == SDL_KEYUP) lParam |= (LPARAM{1} << 30) | (LPARAM{1} << 31);
+  if (e.type == SDL_KEYDOWN && e.repeat) lParam |= LPARAM{1} << 30;
+  platform::PostToQueue(window, e.type == SDL_KEYDOWN ? WM_KEYDOWN : WM_KEYUP, vk, lParam);
+}
+
+void TranslateText(HWND window, const SDL_TextInputEvent& e) {
+  for (const char* c = e.text; *c; ++c) {
+    const auto byte = static_cast<unsigned char>(*c);
+    if (byte < 0x80) platform::PostToQueue(window, WM_CHAR, byte, 1);
+  }
+}
+
+void TranslateMouse(HWND window, UINT message, int x, int y) {
+  platform::PostToQueue(window, message, 0, MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
+}
+
+UINT ButtonMessage(Uint8 button, bool down) {
+  switch (button) {
+    case SDL_BUTTON_LEFT: return down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
+    case SDL_BUTTON_MIDDLE: return down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
+    case SDL_BUTTON_RIGHT: return down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
+    default: return 0;
+  }
+}
+
+void Translate(const SDL_Event& e) {
+  switch (e.type) {
+    case SDL_WINDOWEVENT:
+      if (HWND w = WindowOf(e.window.windowID)) TranslateWindowEvent(w, e.window);
+      break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+      if (HWND w = WindowOf(e.key.windowID)) TranslateKey(w, e.key);
+      break;
+    case SDL_TEXTINPUT:
+      if (HWND w = WindowOf(e.text.windowID)) TranslateText(w, e.text);
+      break;
+    case SDL_MOUSEMOTION:
+      if (HWND w = WindowOf(e.motion.windowID)) TranslateMouse(w, WM_MOUSEMOVE, e.motion.x, e.motion.y);
+      break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+      if (HWND w = WindowOf(e.button.windowID)) {
+        const UINT message = ButtonMessage(e.button.button, e.type == SDL_MOUSEBUTTONDOWN);
+        if (message) TranslateMouse(w, message, e.button.x, e.button.y);
+      }
+      break;
+    default: break;
+  }
+}
+
+}  // namespace
+
+unsigned VirtualKeyOf(SDL_Keycode key) {
+  if (key >= SDLK_a && key <= SDLK_z) return static_cast<unsigned>('A' + (key - SDLK_a));
+  if (key >= SDLK_0 && key <= SDLK_9) return static_cast<unsigned>('0' + (key - SDLK_0));
+  switch (key) {
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT: return 16;
+    case SDLK_LEFT: return 37;
+    case SDLK_UP: return 38;
+    case SDLK_RIGHT: return 39;
+    case SDLK_DOWN: return 40;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return VK_RETURN;
+    case SDLK_ESCAPE: return VK_ESCAPE;
+    case SDLK_BACKSPACE: return VK_BACK;
+    case SDLK_TAB: return VK_TAB;
+    case SDLK_SPACE: return VK_SPACE;
+    default: return 0;
+  }
+}
+
+void PumpEvents(bool wait, int timeoutMs) {
+  SDL_Event e;
+  if (wait) {
+    const int got = timeoutMs < 0 ? SDL_WaitEvent(&e) : SDL_WaitEventTimeout(&e, timeoutMs);
+    if (!got) return;
+    Translate(e);
+  }
+  while (SDL_PollEvent(&e)) Translate(e);
+}
+
+}  // namespace platform::sdl
+
+BOOL PeekMessageA(MSG* message, HWND /*window*/, UINT /*first*/, UINT /*last*/, UINT /*remove*/) {
+  platform::sdl::PumpEvents(false);
+  return platform::TakeFromQueue(message) ? TRUE : FALSE;
+}
+
+BOOL WaitMessage() {
+  if (platform::QueueEmpty()) platform::sdl::PumpEvents(true);
+  return TRUE;
+}
+
+BOOL TranslateMessage(const MSG* message) {
+  // Printable characters come as SDL text input; these four type nothing there.
+  if (!message || message->message != WM_KEYDOWN) return FALSE;
+  switch (message->wParam) {
+    case VK_RETURN:
+    case VK_ESCAPE:
+    case VK_BACK:
+    case VK_TAB:
+      platform::PostToQueue(message->hwnd, WM_CHAR, message->wParam, message->lParam);
+      return TRUE;
+    default: return FALSE;
+  }
+}

@@ -1,0 +1,310 @@
+// The window procedure and the key commands against real Mesa through the
+// headless backend's windows, and a whole headless run of WinMain.
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+
+#include <cstring>
+#include <string>
+
+#include "app/app_state.h"
+#include "app/key_commands.h"
+#include "app/window_procedure.h"
+#include "cub_bytes.h"
+#include "gl_harness.h"
+#include "platform/common/command_line.h"
+#include "platform/common/window_record.h"
+#include "render/scene_setup.h"
+#include "platform/headless/headless_control.h"
+#include "temp_dir.h"
+#include "test_volumes.h"
+
+namespace headless = platform::headless;
+
+namespace {
+
+// Creates the viewer's window the way WinMain does, around a small volume.
+class WindowGl : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    appSettings = AppSettings{};
+    theSurface.SetRenderMethod(QUADS);
+    theSurface.fastLighting = 0;
+    volume = MakeVolume(66, 5, 5, {{2, 2, 2}, {3, 2, 2}});
+    theVolume = volume.release();  // WM_DESTROY releases it
+    std::strcpy(inputFileName, "test.cub");
+    exeDirectory[0] = texturePath[0] = '\0';
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = WndProc;
+    windowClass.lpszClassName = "Qarmel";
+    RegisterClassA(&windowClass);
+    ::testing::internal::CaptureStdout();  // the texture loader's lines
+    window = CreateWindowExA(0, "Qarmel", "Qarmel", WS_OVERLAPPEDWINDOW, 0, 0, 512 + 8, 512 + 27, nullptr, nullptr,
+                             nullptr, nullptr);
+    ::testing::internal::GetCapturedStdout();
+    mainWindow = window;
+    ASSERT_NE(window, nullptr);
+    ASSERT_NE(glContext, nullptr);
+    theSurface.SetVoxSpace(theVolume);
+    headless::ClearMessageBoxJournal();
+  }
+  void TearDown() override {
+    if (platform::IsWindowRecord(window)) DestroyWindow(window);
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    theSurface.voxSpace = nullptr;
+  }
+  LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) { return WndProc(window, message, wParam, lParam); }
+  std::string Title() const { return window->title; }
+
+  HWND window = nullptr;
+  VolumePtr volume;
+};
+
+TEST_F(WindowGl, CreationSetsUpContextSceneAndTitle) {
+  EXPECT_EQ(Title(), "Qarmel test.cub   c f i l p q z");
+  EXPECT_EQ(deviceContext, GetDC(window));
+  EXPECT_EQ(palette, nullptr) << "a true-colour format needs no palette";
+  EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+  EXPECT_EQ(polarCam.distance, 2 * 66 - 4);
+}
+
+TEST_F(WindowGl, TitledTogglesChangeSettingGlStateAndTitle) {
+  struct Toggle {
+    char key;
+    bool AppSettings::*setting;
+    GLenum capability;  // 0: no capability of its own
+    const char* letter;
+  };
+  const Toggle toggles[] = {{'c', &AppSettings::culling, GL_CULL_FACE, " c"},
+                            {'d', &AppSettings::depthBuffer, GL_DEPTH_TEST, " z"},
+                            {'f', &AppSettings::fog, GL_FOG, " f"},
+                            {'i', &AppSettings::dithering, GL_DITHER, " i"},
+                            {'l', &AppSettings::lighting, GL_LIGHTING, " l"},
+                            {'p', &AppSettings::perspectiveCorrection, 0, " p"},
+                            {'q', &AppSettings::textureFiltering, 0, " q"},
+                            {'t', &AppSettings::texturing, GL_TEXTURE_2D, " t"}};
+  for (const Toggle& t : toggles) {
+    SCOPED_TRACE(t.key);
+    const bool before = appSettings.*(t.setting);
+    const int swaps = headless::SwapCount();
+    EXPECT_EQ(OnChar(window, static_cast<WPARAM>(t.key), 0), 1);
+    EXPECT_EQ(appSettings.*(t.setting), !before);
+    EXPECT_EQ(headless::SwapCount(), swaps + 1) << "redrawn";
+    if (t.capability) {
+      EXPECT_EQ(glIsEnabled(t.capability) != 0, !before);
+    }
+    EXPECT_EQ(Title().find(t.letter) != std::string::npos, !before) << Title();
+    Send(WM_CHAR, static_cast<WPARAM>(t.key));  // and back, through the window procedure
+    EXPECT_EQ(appSettings.*(t.setting), before);
+  }
+  OnChar(window, 'p', 0);
+  GLint hint = 0;
+  glGetIntegerv(GL_PERSPECTIVE_CORRECTION_HINT, &hint);
+  EXPECT_EQ(hint, GL_FASTEST);
+  OnChar(window, 'q', 0);
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &hint);
+  EXPECT_EQ(hint, GL_NEAREST);
+  EXPECT_EQ(Title(), "Qarmel test.cub   c f i l z");
+  OnChar(window, 't', 0);
+  EXPECT_EQ(theSurface.drawRoutine, &OGLcuberille::DrawTexturedQuads);
+  EXPECT_EQ(Title(), "Qarmel test.cub   c f i l t z");
+}
+
+TEST_F(WindowGl, OtherCommands) {
+  EXPECT_EQ(OnChar(window, '0', 0), 1);  // to the fly camera
+  EXPECT_FALSE(appSettings.polarMode);
+  EXPECT_EQ(theSurface.fastLighting, 0);
+  GLfloat fog = 0;
+  glGetFloatv(GL_FOG_START, &fog);
+  EXPECT_EQ(fog, 3);
+  glGetFloatv(GL_FOG_END, &fog);
+  EXPECT_EQ(fog, 30);
+  OnChar(window, '0', 0);  // back: dimX 66 gives 80 and 176
+  EXPECT_EQ(theSurface.fastLighting, 1);
+  glGetFloatv(GL_FOG_START, &fog);
+  EXPECT_EQ(fog, 80);
+  glGetFloatv(GL_FOG_END, &fog);
+  EXPECT_EQ(fog, 176);
+
+  OnChar(window, '2', 0);
+  EXPECT_EQ(theSurface.renderMethod, TRISTRIP_DISPLIST);
+  OnChar(window, '1', 0);
+  EXPECT_EQ(theSurface.renderMethod, QUADS);
+  OnChar(window, '3', 0);
+  EXPECT_EQ(theSurface.fastLighting, 0);
+  OnChar(window, '3', 0);
+  const auto& boxes = headless::MessageBoxJournal();
+  ASSERT_EQ(boxes.size(), 4u);
+  EXPECT_EQ(boxes[0].text, "TRISTRIP_DISPLIST render method");
+  EXPECT_EQ(boxes[1].text, "QUADS render method");
+  EXPECT_EQ(boxes[2].text, "fast lighting disabled");
+  EXPECT_EQ(boxes[3].text, "fast lighting enabled");
+  for (const auto& box : boxes) {
+    EXPECT_EQ(box.caption, "WndProc()");
+    EXPECT_EQ(box.owner, window);
+    EXPECT_EQ(box.flags, MB_OK);
+  }
+
+  polarCam.fov = 55;
+  for (int i = 0; i < 12; ++i) OnChar(window, 'v', 0);
+  EXPECT_EQ(polarCam.fov, 0);
+  polarCam.fov = 175;
+  OnChar(window, 'V', 0);
+  EXPECT_EQ(polarCam.fov, 180);
+  OnChar(window, 'V', 0);
+  EXPECT_EQ(polarCam.fov, 180);
+  const float flyFov = flyCam.fov;
+  OnChar(window, 'v', 0);
+  EXPECT_EQ(flyCam.fov, flyFov) << "only the active camera";
+
+  for (int i = 0; i < 7; ++i) OnChar(window, '-', 0);
+  EXPECT_EQ(appSettings.cameraDelta, 0.001f);
+  OnChar(window, '=', 0);
+  EXPECT_EQ(appSettings.cameraDelta, 0.002f);
+  appSettings.cameraDelta = 0.1f;
+  for (int i = 0; i < 9; ++i) OnChar(window, '=', 0);
+  EXPECT_EQ(appSettings.cameraDelta, 45.0f);
+
+  OnChar(window, 'o', 0);
+  EXPECT_TRUE(appSettings.showAxes);
+  OnChar(window, 'x', 0);
+  EXPECT_TRUE(appSettings.showFps);
+  for (char c : std::string("CDFILOPQTXGab9")) EXPECT_EQ(OnChar(window, static_cast<WPARAM>(c), 0), 0) << c;
+}
+
+TEST_F(WindowGl, HelpAndGeometryTextsAreExact) {
+  const std::string help =
+      " Turn : \n    left mouse button + mousemove \n    left/right/down/up arrow keys \n Shift : \n"
+      "    SHIFT + left mouse button + mousemove \n    SHIFT + left/right/down/up arrow keys \n Move : \n"
+      "    A forward, Z backward \n \n [-] / [=] \t -- / ++ camera delta\n [v] / [V] \t -- / ++ field of view \n"
+      " \n [0] \t toggle polar / fly camera \n [c] \t toggle culling \n [d] \t toggle z buffering \n"
+      " [f] \t toggle fog \n [i] \t toggle dithering \n [l] \t toggle lighting \n"
+      " [p] \t toggle perspective correction \n [q] \t toggle texture filtering \n [t] \t toggle texture \n"
+      " [x] \t toggle fps display \n \n [g] to display geometry info \n \n [escape] to quit \n \n";
+  for (WPARAM key : {WPARAM{13}, WPARAM{' '}, WPARAM{'/'}}) OnChar(window, key, 0);
+  Send(WM_RBUTTONDOWN);
+  EXPECT_EQ(mouseState.table[MOUSE_RIGHT].value, 1) << "recorded before the box";
+  ASSERT_EQ(headless::MessageBoxJournal().size(), 4u);
+  for (const auto& box : headless::MessageBoxJournal()) {
+    EXPECT_EQ(box.text.substr(0, help.size()), help);
+    EXPECT_EQ(box.text.find('\n', help.size()), std::string::npos) << "the last line has no line break";
+    EXPECT_GT(box.text.size(), help.size());
+    EXPECT_EQ(box.caption, "Qarmel user interface");
+    EXPECT_EQ(box.owner, window);
+  }
+
+  headless::ClearMessageBoxJournal();
+  for (int d = 0; d < 6; ++d) theSurface.quadLists[d].quadCount = static_cast<std::uint32_t>(d + 1);
+  OnChar(window, 'g', 0);
+  ASSERT_EQ(headless::MessageBoxJournal().size(), 1u);
+  EXPECT_EQ(headless::MessageBoxJournal()[0].text,
+            "quad count : \n\n        1 left \n        2 right \n        3 down \n        4 up    \n"
+            "        5 back \n        6 front \n\n       21 total \n");
+  EXPECT_EQ(headless::MessageBoxJournal()[0].caption, "Geometry Info");
+  EXPECT_EQ(headless::MessageBoxJournal()[0].owner, mainWindow);
+  EXPECT_STREQ(geometryInfoText, headless::MessageBoxJournal()[0].text.c_str());
+}
+
+TEST_F(WindowGl, WindowMessages) {
+  Send(WM_MOVE, 0, MAKELPARAM(30, 40));
+  EXPECT_EQ(appSettings.windowX, 30);
+  EXPECT_EQ(appSettings.windowY, 40);
+  const int swaps = headless::SwapCount();
+  Send(WM_SIZE, 0, MAKELPARAM(200, 100));
+  EXPECT_EQ(appSettings.windowWidth, 200);
+  EXPECT_EQ(polarCam.aspect, 2.0f);
+  EXPECT_EQ(headless::SwapCount(), swaps + 1) << "a resize draws";
+  EXPECT_EQ(Send(WM_ERASEBKGND), 0);
+  Send(WM_ACTIVATE, WA_INACTIVE);
+  EXPECT_FALSE(appSettings.appActive);
+  Send(WM_ACTIVATE, 2);  // WA_CLICKACTIVE
+  EXPECT_TRUE(appSettings.appActive);
+  EXPECT_EQ(Send(WM_QUERYNEWPALETTE), 0) << "no palette: default processing";
+
+  Send(WM_KEYDOWN, 'A', 0);
+  EXPECT_TRUE(keyboardState.Down('A'));
+  Send(WM_KEYUP, 'A', 0);
+  EXPECT_FALSE(keyboardState.Down('A'));
+  Send(WM_SYSKEYDOWN, 'Z', 0);
+  EXPECT_TRUE(keyboardState.Down('Z'));
+  Send(WM_SYSKEYUP, 'Z', 0);
+
+  headless::CursorState().warps.clear();
+  const int shown = ShowCursor(TRUE) - 1;
+  ShowCursor(FALSE);
+  Send(WM_LBUTTONDOWN);
+  EXPECT_EQ(mouseState.cursorCaptured, 1);
+  EXPECT_EQ(ShowCursor(TRUE), shown);  // hidden once by the press
+  ShowCursor(FALSE);
+  Send(WM_MOUSEMOVE, 0, MAKELPARAM(266, 250));  // a 512 x 512 client: centre (256, 256)
+  EXPECT_EQ(mouseState.table[MOUSE_X].delta, 10);
+  EXPECT_EQ(mouseState.table[MOUSE_Y].delta, -6);
+  Send(WM_LBUTTONUP);
+  EXPECT_EQ(mouseState.cursorCaptured, 0);
+  EXPECT_EQ(ShowCursor(FALSE), shown - 1) << "shown again by the release";
+  ShowCursor(TRUE);
+  EXPECT_FALSE(headless::CursorState().warps.empty());
+}
+
+TEST_F(WindowGl, SizeBeforeAContextOnlyStoresIt) {
+  HGLRC context = glContext;
+  glContext = nullptr;
+  const int swaps = headless::SwapCount();
+  Send(WM_SIZE, 0, MAKELPARAM(300, 0));
+  EXPECT_EQ(appSettings.windowWidth, 300);
+  EXPECT_EQ(appSettings.windowHeight, 0);
+  Send(WM_PAINT);
+  EXPECT_EQ(headless::SwapCount(), swaps);
+  glContext = context;
+}
+
+TEST_F(WindowGl, EscapeDestroysTheWindowAndPostsQuit) {
+  OnChar(window, 27, 0);
+  EXPECT_FALSE(platform::IsWindowRecord(window));
+  EXPECT_EQ(glContext, nullptr);
+  EXPECT_EQ(theVolume, nullptr);
+  MSG m{};
+  ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(m.message, WM_QUIT);
+  EXPECT_EQ(m.wParam, 0u);
+}
+
+TEST_F(WindowGl, TheCloseCommandDestroysTheWindow) {
+  EXPECT_EQ(Send(WM_CLOSE), 0);
+  EXPECT_FALSE(platform::IsWindowRecord(window));
+}
+
+TEST_F(WindowGl, LongFileNamesAreCutToFitTheTitle) {
+  std::memset(inputFileName, 'n', kInputFileNameSize - 1);
+  inputFileName[kInputFileNameSize - 1] = '\0';
+  UpdateWindowTitle(window);
+  EXPECT_EQ(Title().size(), 255u);
+  EXPECT_EQ(Title().substr(Title().size() - 15), "  c f i l p q z");
+}
+
+TEST(WinMainGl, AScriptedRunEndsWithCode0) {
+  TempDir dir;
+  const std::string path =
+      dir.Write("run.cub", CubBytes().Magic().Header(4, 4, 4).Data(std::vector<std::uint8_t>(64, 1)).End().bytes());
+  platform::SetProcessCommandLine("/opt/q/qarmel " + path);
+  appSettings = AppSettings{};
+  headless::ClearMessageBoxJournal();
+  headless::ScriptMessages({{WM_CHAR, 'g', 0}, {WM_KEYDOWN, VK_ESCAPE, 1}});
+  std::string args = path;
+  ::testing::internal::CaptureStdout();
+  const int code = WinMain(nullptr, nullptr, args.data(), SW_SHOWDEFAULT);
+  ::testing::internal::GetCapturedStdout();
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(headless::ScriptedMessagesLeft(), 0u);
+  ASSERT_EQ(headless::MessageBoxJournal().size(), 1u);
+  EXPECT_EQ(headless::MessageBoxJournal()[0].caption, "Geometry Info");
+  EXPECT_EQ(theVolume, nullptr);
+  EXPECT_EQ(glContext, nullptr);
+  EXPECT_EQ(theSurface.fastLighting, 1);
+  EXPECT_EQ(theSurface.renderMethod, TRISTRIP_DISPLIST);
+  theSurface.voxSpace = nullptr;
+}
+
+}  // namespace
