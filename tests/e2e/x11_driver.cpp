@@ -22,12 +22,11 @@ std::string RootTree() {
 
 }  // namespace
 
-std::optional<std::string> FindWindow(const std::string& title) {
+std::optional<std::string> FindWindowMatching(const std::string& quotedStart) {
   // Lines look like:   0x600002 "LoadCub()": ()  200x100+540+308  +540+308
   std::istringstream lines(RootTree());
-  const std::string quoted = " \"" + title + "\":";
   for (std::string line; std::getline(lines, line);) {
-    const size_t at = line.find(quoted);
+    const size_t at = line.find(quotedStart);
     if (at == std::string::npos) continue;
     std::istringstream words(line);
     std::string id;
@@ -35,6 +34,17 @@ std::optional<std::string> FindWindow(const std::string& title) {
     if (id.rfind("0x", 0) == 0) return id;
   }
   return std::nullopt;
+}
+
+std::optional<std::string> FindWindow(const std::string& title) { return FindWindowMatching(" \"" + title + "\":"); }
+
+std::optional<std::string> WaitForWindowStartingWith(const std::string& prefix, std::chrono::milliseconds deadline) {
+  const auto end = std::chrono::steady_clock::now() + deadline;
+  for (;;) {
+    if (auto id = FindWindowMatching(" \"" + prefix)) return id;
+    if (std::chrono::steady_clock::now() >= end) return std::nullopt;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
 }
 
 std::optional<std::string> WaitForWindow(const std::string& title, std::chrono::milliseconds deadline) {
@@ -54,6 +64,33 @@ bool PressKey(const std::string& windowId, const std::string& key) {
 bool PressKeyIn(const std::string& title, const std::string& key) {
   const auto id = WaitForWindow(title);
   return id && PressKey(*id, key);
+}
+
+std::string WindowTitle(const std::string& windowId) {
+  std::string title;
+  std::FILE* pipe = popen(("xdotool getwindowname " + windowId + " 2>/dev/null").c_str(), "r");
+  if (!pipe) return title;
+  char block[1024];
+  std::size_t n = 0;
+  while ((n = std::fread(block, 1, sizeof block, pipe)) > 0) title.append(block, n);
+  pclose(pipe);
+  while (!title.empty() && title.back() == '\n') title.pop_back();
+  return title;
+}
+
+bool WaitForTitle(const std::string& windowId, const std::string& title, std::chrono::milliseconds deadline) {
+  const auto end = std::chrono::steady_clock::now() + deadline;
+  while (WindowTitle(windowId) != title) {
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return true;
+}
+
+bool Xdotool(const std::vector<std::string>& arguments) {
+  std::vector<std::string> argv = {"xdotool"};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  return RunToEnd(argv) == 0;
 }
 
 bool HaveDisplay() {

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <vector>
 
 // The id of a top-level window with exactly this title, if there is one.
 std::optional<std::string> FindWindow(const std::string& title);
@@ -20,3 +21,17 @@ bool PressKey(const std::string& windowId, const std::string& key);
 bool PressKeyIn(const std::string& title, const std::string& key);
 
 bool HaveDisplay();
+
+// The window's current title, or empty.
+std::string WindowTitle(const std::string& windowId);
+
+// Polls the title until it equals `title`.
+bool WaitForTitle(const std::string& windowId, const std::string& title,
+                  std::chrono::milliseconds deadline = std::chrono::seconds(30));
+
+// Runs xdotool with the arguments; true when it succeeded.
+bool Xdotool(const std::vector<std::string>& arguments);
+
+// The id of the first top-level window whose title starts with `prefix`.
+std::optional<std::string> WaitForWindowStartingWith(const std::string& prefix,
+                                                     std::chrono::milliseconds deadline = std::chrono::seconds(30));
