@@ -28,8 +28,9 @@ test: build build-asan
 
 bench: deps
 	cmake --preset release
-	cmake --build --preset release --target bench
+	cmake --build --preset release --target bench bench_window
 	./build/release/bench/bench
+	$(XVFB) ./build/release/bench/bench_window
 
 clean:
 	rm -rf build

@@ -60,12 +60,7 @@ int RunMainLoop() {
   }
 }
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previousInstance*/, LPSTR argumentText, int showCommand) {
-  GetExeDirectory(exeDirectory);
-  if (!GetInputFile(argumentText)) {
-    MessageBoxA(nullptr, "GetInputFile() failed", "WinMain()", MB_OK);
-    return 0;
-  }
+void OpenMainWindow(HINSTANCE instance, int showCommand) {
   RegisterWindowClass(instance);
   const int width = appSettings.windowWidth + 2 * GetSystemMetrics(SM_CXFRAME);
   const int height = appSettings.windowHeight + GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME);
@@ -77,10 +72,23 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previousInstance*/, LPSTR arg
   }
   ShowWindow(mainWindow, showCommand);
   UpdateWindow(mainWindow);
+}
+
+void ShowFirstFrame() {
   theSurface.SetRenderMethod(TRISTRIP_DISPLIST);
-  MirrorVoxSpaceZ(theVolume);
+  MirrorVoxSpaceZ(theVolume);  // the file's first slice becomes the last
   theSurface.SetVoxSpace(theVolume);
   theSurface.fastLighting = 1;
   Display();
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previousInstance*/, LPSTR argumentText, int showCommand) {
+  GetExeDirectory(exeDirectory);
+  if (!GetInputFile(argumentText)) {
+    MessageBoxA(nullptr, "GetInputFile() failed", "WinMain()", MB_OK);
+    return 0;
+  }
+  OpenMainWindow(instance, showCommand);
+  ShowFirstFrame();
   return RunMainLoop();
 }
