@@ -44,8 +44,6 @@ float ClampElevation(float v) {
   return v;
 }
 
-bool Dragging() { return mouseState.table[MOUSE_LEFT].value != 0 && mouseState.changed; }
-
 }  // namespace
 
 int UpdateFlyCamera() {
@@ -56,7 +54,7 @@ int UpdateFlyCamera() {
   const Vec3 d = ToVec3(cam.direction);
   Vec3 p = ToVec3(cam.position);
   if (keyboardState.Down(VK_SHIFT)) {
-    if (Dragging()) {
+    if (mouseState.Dragging()) {
       Move(p, RightVector(d), dx * 0.002f);
       Move(p, UpVector(d), dy * -0.002f);
     }
@@ -65,7 +63,7 @@ int UpdateFlyCamera() {
     if (keyboardState.Down(VK_DOWN)) Move(p, UpVector(d), -cd);
     if (keyboardState.Down(VK_UP)) Move(p, UpVector(d), cd);
   } else {
-    if (Dragging()) {
+    if (mouseState.Dragging()) {
       cam.heading = WrapDegrees(cam.heading - dx * 0.05f);
       cam.elevation = ClampElevation(cam.elevation - dy * 0.05f);
     }

@@ -21,8 +21,6 @@ void RecomputeHeadingDirection(OGLcamera& camera) {
 
 void PanSideways(OGLcamera& camera, float step) { camera.position[0] = camera.position[0] + step; }
 
-bool Dragging() { return mouseState.table[MOUSE_LEFT].value != 0 && mouseState.changed; }
-
 }  // namespace
 
 int UpdatePolarCamera() {
@@ -31,7 +29,7 @@ int UpdatePolarCamera() {
   const auto dx = static_cast<float>(mouseState.table[MOUSE_X].delta);
   const auto dy = static_cast<float>(mouseState.table[MOUSE_Y].delta);
   if (keyboardState.Down(VK_SHIFT)) {
-    if (Dragging()) {
+    if (mouseState.Dragging()) {
       PanSideways(cam, dx * -0.01f);
       cam.position[1] = cam.position[1] - dy * -0.01f;
     }
@@ -40,7 +38,7 @@ int UpdatePolarCamera() {
     if (keyboardState.Down(VK_DOWN)) cam.position[1] = 2 * cd + cam.position[1];
     if (keyboardState.Down(VK_UP)) cam.position[1] = -2 * cd + cam.position[1];
   } else {
-    if (Dragging()) {
+    if (mouseState.Dragging()) {
       cam.heading = WrapDegrees(cam.heading - dx * -0.25f);
       RecomputeHeadingDirection(cam);
       cam.elevation = WrapDegrees(cam.elevation - dy * 0.25f);

@@ -55,10 +55,9 @@ constexpr std::intptr_t kPreviousKeyState = std::intptr_t{1} << 30;
 
 }  // namespace
 
-int Keyboard::KeyDown(unsigned vk, std::intptr_t lParam) {
-  if (lParam & kPreviousKeyState) return 2;
+int Keyboard::Record(unsigned vk, std::uint8_t down) {
   KeySlot& slot = table[vk & 0xFF];
-  slot.down = 1;
+  slot.down = down;
   const DWORD now = GetTickCount();
   lastInterval = static_cast<std::int32_t>(now - slot.time);
   slot.time = now;
@@ -66,15 +65,12 @@ int Keyboard::KeyDown(unsigned vk, std::intptr_t lParam) {
   return slot.down;
 }
 
-int Keyboard::KeyUp(unsigned vk, std::intptr_t /*lParam*/) {
-  KeySlot& slot = table[vk & 0xFF];
-  slot.down = 0;
-  const DWORD now = GetTickCount();
-  lastInterval = static_cast<std::int32_t>(now - slot.time);
-  slot.time = now;
-  changed = 1;
-  return slot.down;
+int Keyboard::KeyDown(unsigned vk, std::intptr_t lParam) {
+  if (lParam & kPreviousKeyState) return 2;
+  return Record(vk, 1);
 }
+
+int Keyboard::KeyUp(unsigned vk, std::intptr_t /*lParam*/) { return Record(vk, 0); }
 
 int Mouse::MouseMove(std::uintptr_t /*wParam*/, std::intptr_t lParam) {
   // Client coordinates as signed 16-bit numbers: left of or above the

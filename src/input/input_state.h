@@ -46,6 +46,11 @@ class Keyboard {
   int KeyUp(unsigned vk, std::intptr_t lParam);
   bool Down(unsigned vk) const { return table[vk & 0xFF].down != 0; }
 
+ private:
+  int Record(unsigned vk, std::uint8_t down);
+
+ public:
+
   std::uint8_t changed;
   KeySlot* table;
   std::int32_t lastInterval = 0;
@@ -64,6 +69,9 @@ class Mouse {
   // cursor is captured, and puts it back there); 3 for the motion the
   // re-centring itself produced, which changes nothing, else 2.
   int MouseMove(std::uintptr_t wParam, std::intptr_t lParam);
+  // A drag applies to this camera update: the left button is held and some
+  // mouse event arrived since the last update.
+  bool Dragging() const { return table[MOUSE_LEFT].value != 0 && changed; }
   int LeftButtonDown();
   int LeftButtonUp();
   int MiddleButtonDown();

@@ -75,4 +75,9 @@ int ChangeCursorDisplayCount(bool show);
 
 bool IsInputMessage(UINT message);
 
+// TranslateMessage's part for the keys that type a control character
+// (Return, Escape, Backspace, Tab): posts their WM_CHAR. Printable
+// characters come from the backend's text input instead.
+BOOL TranslateControlKey(const MSG* message);
+
 }  // namespace platform

@@ -97,6 +97,19 @@ bool IsInputMessage(UINT message) {
          (message >= WM_MOUSEMOVE && message <= WM_MBUTTONUP);
 }
 
+BOOL TranslateControlKey(const MSG* message) {
+  if (!message || message->message != WM_KEYDOWN) return FALSE;
+  switch (message->wParam) {
+    case VK_RETURN:
+    case VK_ESCAPE:
+    case VK_BACK:
+    case VK_TAB:
+      PostToQueue(message->hwnd, WM_CHAR, message->wParam, message->lParam);
+      return TRUE;
+    default: return FALSE;
+  }
+}
+
 }  // namespace platform
 
 WORD RegisterClassA(const WNDCLASSA* windowClass) {

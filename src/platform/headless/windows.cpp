@@ -72,18 +72,7 @@ BOOL PeekMessageA(MSG* message, HWND /*window*/, UINT /*first*/, UINT /*last*/, 
   return platform::TakeFromQueue(message) ? TRUE : FALSE;
 }
 
-BOOL TranslateMessage(const MSG* message) {
-  if (!message || message->message != WM_KEYDOWN) return FALSE;
-  switch (message->wParam) {
-    case VK_RETURN:
-    case VK_ESCAPE:
-    case VK_BACK:
-    case VK_TAB:
-      platform::PostToQueue(message->hwnd, WM_CHAR, message->wParam, message->lParam);
-      return TRUE;
-    default: return FALSE;
-  }
-}
+BOOL TranslateMessage(const MSG* message) { return platform::TranslateControlKey(message); }
 
 BOOL WaitMessage() { return TRUE; }
 

@@ -150,16 +150,4 @@ BOOL WaitMessage() {
   return TRUE;
 }
 
-BOOL TranslateMessage(const MSG* message) {
-  // Printable characters come as SDL text input; these four type nothing there.
-  if (!message || message->message != WM_KEYDOWN) return FALSE;
-  switch (message->wParam) {
-    case VK_RETURN:
-    case VK_ESCAPE:
-    case VK_BACK:
-    case VK_TAB:
-      platform::PostToQueue(message->hwnd, WM_CHAR, message->wParam, message->lParam);
-      return TRUE;
-    default: return FALSE;
-  }
-}
+BOOL TranslateMessage(const MSG* message) { return platform::TranslateControlKey(message); }
