@@ -18,8 +18,14 @@ build-asan: deps
 	cmake --preset asan
 	cmake --build --preset asan
 
+# Without a display there is no window: the sample is rendered to a PNG instead.
 run: build
-	./build/default/qarmel $(SAMPLE)
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  ./build/default/qarmel $(SAMPLE); \
+	else \
+	  ./build/default/qarmel-shot $(SAMPLE) -o build/sample.png > /dev/null && \
+	  echo "No display: rendered $(SAMPLE) to $(CURDIR)/build/sample.png"; \
+	fi
 
 test: build build-asan
 	ctest --preset default -L 'unit|gl'

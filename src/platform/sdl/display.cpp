@@ -25,8 +25,19 @@ void PreferTrueColorVisual() {
                         GLX_DEPTH_SIZE, 16, GLX_DOUBLEBUFFER, True, None};
   int count = 0;
   GLXFBConfig* configs = glXChooseFBConfig(display, DefaultScreen(display), wanted, &count);
+  // The depth buffer the program asks for (16 bits), exactly: offscreen
+  // renders of the same frame then match the window pixel for pixel.
+  int chosen = 0;
+  for (int i = 0; i < count; ++i) {
+    int depth = 0;
+    glXGetFBConfigAttrib(display, configs[i], GLX_DEPTH_SIZE, &depth);
+    if (depth == 16) {
+      chosen = i;
+      break;
+    }
+  }
   if (configs && count > 0) {
-    if (XVisualInfo* visual = glXGetVisualFromFBConfig(display, configs[0])) {
+    if (XVisualInfo* visual = glXGetVisualFromFBConfig(display, configs[chosen])) {
       const std::string id = std::to_string(visual->visualid);
       SDL_SetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID, id.c_str());
       XFree(visual);

@@ -1,0 +1,87 @@
+// qarmel-shot renders what the viewer shows: the same code on the same
+// Mesa, offscreen instead of in a window.
+#include <gtest/gtest.h>
+
+#define STB_IMAGE_IMPLEMENTATION
+#include <stb/stb_image.h>
+
+#include <memory>
+
+#include "process.h"
+#include "screenshot.h"
+#include "temp_dir.h"
+#include "x11_driver.h"
+
+namespace {
+
+using std::chrono::seconds;
+
+std::optional<Screenshot> ReadPng(const std::string& path) {
+  int width = 0, height = 0, channels = 0;
+  unsigned char* data = stbi_load(path.c_str(), &width, &height, &channels, 3);
+  if (!data) return std::nullopt;
+  Screenshot image;
+  image.width = width;
+  image.height = height;
+  for (int i = 0; i < width * height; ++i) image.pixels.push_back({data[3 * i], data[3 * i + 1], data[3 * i + 2]});
+  stbi_image_free(data);
+  return image;
+}
+
+TEST(ShotE2E, TheOffscreenPictureEqualsTheViewersWindow) {
+  ASSERT_TRUE(HaveDisplay());
+  TempDir dir;
+  LaunchOptions quiet;
+  quiet.stdoutFile = dir.File("shot-stdout.txt");
+  ASSERT_EQ(Process({QARMEL_SHOT, QARMEL_SAMPLE, "-o", dir.File("shot.png")}, quiet).WaitForExit(seconds(60)), 0);
+  const auto shot = ReadPng(dir.File("shot.png"));
+  ASSERT_TRUE(shot.has_value());
+  EXPECT_EQ(shot->width, 512);
+
+  LaunchOptions options;
+  options.stdoutFile = dir.File("stdout.txt");
+  Process viewer({QARMEL_BINARY, QARMEL_SAMPLE}, options);
+  const auto id = WaitForWindowStartingWith("Qarmel phantom.cub");
+  ASSERT_TRUE(id.has_value());
+  // The first frames are the same picture over and over: wait for one
+  // that matches, within the deadline.
+  int fewest = shot->width * shot->height;
+  const auto end = std::chrono::steady_clock::now() + seconds(20);
+  while (fewest > 0 && std::chrono::steady_clock::now() < end) {
+    if (const auto window = CaptureWindow(*id)) fewest = std::min(fewest, CountDifferences(*window, *shot, 0));
+  }
+  EXPECT_EQ(fewest, 0) << "pixels that differ between the window and qarmel-shot";
+  ASSERT_TRUE(Xdotool({"windowfocus", "--sync", *id, "key", "Escape"}));
+  EXPECT_EQ(viewer.WaitForExit(seconds(30)), 0);
+}
+
+TEST(ShotE2E, KeysAndCameraOptionsChangeThePicture) {
+  TempDir dir;
+  LaunchOptions quiet;
+  quiet.stdoutFile = dir.File("stdout.txt");
+  quiet.stderrFile = dir.File("stderr.txt");
+  ASSERT_EQ(Process({QARMEL_SHOT, QARMEL_SAMPLE, "-o", dir.File("a.png"), "--size", "200x100"}, quiet)
+                .WaitForExit(seconds(60)),
+            0);
+  ASSERT_EQ(Process({QARMEL_SHOT, QARMEL_SAMPLE, "-o", dir.File("b.png"), "--size", "200x100", "--heading", "90",
+                     "--keys", "1l"},
+                    quiet)
+                .WaitForExit(seconds(60)),
+            0);
+  EXPECT_EQ(ReadTextFile(dir.File("stderr.txt")), "WndProc(): QUADS render method\n") << "box texts on stderr";
+  const auto a = ReadPng(dir.File("a.png")), b = ReadPng(dir.File("b.png"));
+  ASSERT_TRUE(a && b);
+  EXPECT_EQ(a->width, 200);
+  EXPECT_EQ(a->height, 100);
+  EXPECT_GT(CountDifferences(*a, *b), 500);
+
+  // Errors: the program's name, a message, exit code 1, no image.
+  EXPECT_EQ(Process({QARMEL_SHOT, dir.File("none.cub"), "-o", dir.File("c.png")}, quiet).WaitForExit(seconds(30)), 1);
+  EXPECT_EQ(ReadTextFile(dir.File("stderr.txt")), "qarmel-shot: cannot load " + dir.File("none.cub") + "\n");
+  EXPECT_EQ(Process({QARMEL_SHOT, QARMEL_SAMPLE, "--size", "0x5", "-o", "x.png"}, quiet).WaitForExit(seconds(30)), 1);
+  EXPECT_FALSE(ReadPng(dir.File("c.png")).has_value());
+  ASSERT_EQ(Process({QARMEL_SHOT, QARMEL_SAMPLE, "--info"}, quiet).WaitForExit(seconds(30)), 0);
+  EXPECT_EQ(ReadTextFile(dir.File("stdout.txt")).rfind("quad count : \n\n", 0), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,119 @@
+#include "shot_options.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+const char kShotUsage[] =
+    "Usage: qarmel-shot FILE.cub -o OUT.png [options]\n"
+    "Renders a CUB file to a PNG image without a display, exactly as the\n"
+    "Qarmel viewer shows it at start.\n"
+    "\n"
+    "Options:\n"
+    "  -o, --output OUT.png   the image to write\n"
+    "  --size WxH             image size in pixels (default 512x512)\n"
+    "  --heading DEG          polar camera heading\n"
+    "  --elevation DEG        polar camera elevation\n"
+    "  --distance D           polar camera distance\n"
+    "  --keys CHARS           viewer key commands applied in order before the frame\n"
+    "                         (0 fly camera, 1 quads, t texture, l lighting, ...)\n"
+    "  --info                 print the face counts instead of rendering\n"
+    "  --help                 this text\n"
+    "  --version              the version\n";
+
+namespace {
+
+bool ParseFloat(const char* text, float& out) {
+  char* end = nullptr;
+  errno = 0;
+  const double value = std::strtod(text, &end);
+  if (end == text || *end != '\0' || errno != 0 || !std::isfinite(value)) return false;
+  out = static_cast<float>(value);
+  return true;
+}
+
+bool ParseSize(const char* text, int& width, int& height) {
+  char* end = nullptr;
+  const long w = std::strtol(text, &end, 10);
+  if (end == text || (*end != 'x' && *end != 'X')) return false;
+  const char* rest = end + 1;
+  const long h = std::strtol(rest, &end, 10);
+  if (end == rest || *end != '\0' || w < 1 || h < 1 || w > 8192 || h > 8192) return false;
+  width = static_cast<int>(w);
+  height = static_cast<int>(h);
+  return true;
+}
+
+}  // namespace
+
+std::optional<ShotOptions> ParseShotOptions(int argc, const char* const* argv, std::string& error) {
+  ShotOptions o;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    auto value = [&](const char* name) -> const char* {
+      if (i + 1 >= argc) {
+        error = std::string(name) + " needs a value";
+        return nullptr;
+      }
+      return argv[++i];
+    };
+    auto number = [&](const char* name, std::optional<float>& out) {
+      const char* v = value(name);
+      float f = 0;
+      if (!v) return false;
+      if (!ParseFloat(v, f)) {
+        error = std::string("not a number for ") + name + ": " + v;
+        return false;
+      }
+      out = f;
+      return true;
+    };
+    if (arg == "--help" || arg == "-h") {
+      o.help = true;
+    } else if (arg == "--version") {
+      o.version = true;
+    } else if (arg == "--info") {
+      o.info = true;
+    } else if (arg == "-o" || arg == "--output") {
+      const char* v = value("--output");
+      if (!v) return std::nullopt;
+      o.output = v;
+    } else if (arg == "--size") {
+      const char* v = value("--size");
+      if (!v) return std::nullopt;
+      if (!ParseSize(v, o.width, o.height)) {
+        error = std::string("--size wants WxH, 1 to 8192 each: ") + v;
+        return std::nullopt;
+      }
+    } else if (arg == "--heading") {
+      if (!number("--heading", o.heading)) return std::nullopt;
+    } else if (arg == "--elevation") {
+      if (!number("--elevation", o.elevation)) return std::nullopt;
+    } else if (arg == "--distance") {
+      if (!number("--distance", o.distance)) return std::nullopt;
+    } else if (arg == "--keys") {
+      const char* v = value("--keys");
+      if (!v) return std::nullopt;
+      o.keys = v;
+    } else if (!arg.empty() && arg[0] == '-') {
+      error = "unknown option " + arg + " (see --help)";
+      return std::nullopt;
+    } else if (o.input.empty()) {
+      o.input = arg;
+    } else {
+      error = "more than one input file: " + arg;
+      return std::nullopt;
+    }
+  }
+  if (o.help || o.version) return o;
+  if (o.input.empty()) {
+    error = "no input file (see --help)";
+    return std::nullopt;
+  }
+  if (!o.info && o.output.empty()) {
+    error = "no output image: give -o OUT.png";
+    return std::nullopt;
+  }
+  return o;
+}
