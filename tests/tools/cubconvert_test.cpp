@@ -1,0 +1,146 @@
+// cubconvert on NIfTI and raw files written by the test: what it selects,
+// what it writes, and how it refuses bad input.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "nifti_bytes.h"
+#include "platform/headless/headless_control.h"
+#include "process.h"
+#include "temp_dir.h"
+#include "voxel/cub_reader.h"
+
+namespace {
+
+using std::chrono::seconds;
+
+struct ToolRun {
+  int code;
+  std::string out, err;
+};
+
+class CubConvert : public ::testing::Test {
+ protected:
+  ToolRun Convert(std::vector<std::string> args) {
+    args.insert(args.begin(), CUBCONVERT);
+    LaunchOptions o;
+    o.stdoutFile = dir.File("out.txt");
+    o.stderrFile = dir.File("err.txt");
+    const auto code = Process(args, o).WaitForExit(seconds(60));
+    return {code.value_or(-1), ReadTextFile(dir.File("out.txt")), ReadTextFile(dir.File("err.txt"))};
+  }
+  // The written file's voxels, read back with the viewer's own reader.
+  std::vector<std::uint8_t> Voxels(const std::string& path) {
+    platform::headless::SetMessageBoxEcho(false);
+    VOXSPACE* v = LoadCub(path.c_str());
+    platform::headless::SetMessageBoxEcho(true);
+    if (!v) return {};
+    std::vector<std::uint8_t> bytes(v->data, v->data + v->dataSize);
+    FreeVoxSpace(v);
+    return bytes;
+  }
+  std::string Gzip(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+    const std::string path = dir.File(name);
+    gzFile file = gzopen(path.c_str(), "wb");
+    gzwrite(file, bytes.data(), static_cast<unsigned>(bytes.size()));
+    gzclose(file);
+    return path;
+  }
+  TempDir dir;
+};
+
+// A 4x4x4 volume whose 2x2x2 core holds `core` and the rest `rest`.
+template <typename T>
+std::vector<T> Core(T core, T rest) {
+  std::vector<T> v(64, rest);
+  for (int z = 1; z < 3; ++z)
+    for (int y = 1; y < 3; ++y)
+      for (int x = 1; x < 3; ++x) v[x + 4 * (y + 4 * z)] = core;
+  return v;
+}
+
+std::vector<std::uint8_t> CoreMask(std::uint8_t value) { return Core<std::uint8_t>(value, 0); }
+
+TEST_F(CubConvert, Uint8NiftiPlainAndGzipped) {
+  const auto nifti = MakeNifti<std::uint8_t>({}, Core<std::uint8_t>(5, 0));
+  const std::string plain = dir.Write("a.nii", nifti);
+  ToolRun r = Convert({plain, "-o", dir.File("a.cub")});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(Voxels(dir.File("a.cub")), CoreMask(1));
+  EXPECT_NE(r.out.find("4 x 4 x 4, 8 solid voxels, 24 exposed faces"), std::string::npos) << r.out;
+
+  r = Convert({Gzip("b.nii.gz", nifti), "-o", dir.File("b.cub"), "--keep-values"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(Voxels(dir.File("b.cub")), CoreMask(5));
+}
+
+TEST_F(CubConvert, ScaledInt16AndFloat32) {
+  // Stored 10 in the core, 2 elsewhere; real value = 2 * stored - 10: 10 and -6.
+  NiftiFields f;
+  f.datatype = 4, f.bitpix = 16, f.slope = 2, f.intercept = -10;
+  ToolRun r = Convert({dir.Write("s.nii", MakeNifti<std::int16_t>(f, Core<std::int16_t>(10, 2))), "-o", dir.File("s.cub"),
+                   "--threshold", "0", "--keep-values"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(Voxels(dir.File("s.cub")), CoreMask(10));
+
+  NiftiFields g;
+  g.datatype = 16, g.bitpix = 32;
+  r = Convert({dir.Write("f.nii", MakeNifti<float>(g, Core<float>(1.0f, 2.5f))), "-o", dir.File("f.cub"), "--range",
+               "0.5:1.5"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(Voxels(dir.File("f.cub")), CoreMask(1));
+}
+
+TEST_F(CubConvert, LabelsAndRawInput) {
+  std::vector<std::uint8_t> labels(64, 0);
+  labels[21] = 3, labels[22] = 7, labels[42] = 9;
+  ToolRun r = Convert({dir.Write("l.nii", MakeNifti<std::uint8_t>({}, labels)), "-o", dir.File("l.cub"), "--label", "3,7",
+                   "--keep-values"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  const auto v = Voxels(dir.File("l.cub"));
+  ASSERT_EQ(v.size(), 64u);
+  EXPECT_EQ(v[21], 3);
+  EXPECT_EQ(v[22], 7);
+  EXPECT_EQ(v[42], 0);
+
+  // Raw unsigned 16-bit, big-endian: the core holds 300 (bytes 01 2C).
+  std::vector<std::uint8_t> raw;
+  for (std::uint16_t value : Core<std::uint16_t>(300, 0)) {
+    raw.push_back(static_cast<std::uint8_t>(value >> 8));
+    raw.push_back(static_cast<std::uint8_t>(value));
+  }
+  r = Convert({dir.Write("r.raw", raw), "--raw", "4x4x4", "--type", "u16", "--endian", "big", "-o",
+               dir.File("r.cub"), "--threshold", "256", "--keep-values"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(Voxels(dir.File("r.cub")), CoreMask(255));  // clamped
+}
+
+TEST_F(CubConvert, BadInputEndsWith1AndWritesNothing) {
+  NiftiFields wrongSize;
+  wrongSize.headerSize = 123;
+  auto cut = MakeNifti<std::uint8_t>({}, Core<std::uint8_t>(1, 0));
+  cut.resize(cut.size() - 10);
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{dir.Write("bad.nii", MakeNifti<std::uint8_t>(wrongSize, Core<std::uint8_t>(1, 0)))}, "wrong header size"},
+      {{dir.Write("cut.nii", cut)}, "is cut short"},
+      {{dir.Write("short.raw", std::vector<std::uint8_t>(10)), "--raw", "4x4x4", "--type", "u8"}, "the layout needs 64"},
+      {{dir.File("missing.nii")}, "cannot open"},
+      {{dir.File("x.nii"), "--threshold", "abc"}, "--threshold needs a number"},
+  };
+  for (const auto& [args, message] : cases) {
+    std::vector<std::string> full = args;
+    full.push_back("-o");
+    full.push_back(dir.File("out.cub"));
+    const ToolRun r = Convert(full);
+    EXPECT_EQ(r.code, 1) << args[0];
+    EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.rfind("cubconvert: ", 0), 0u) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out.cub")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out.cub.tmp")));
+  }
+}
+
+}  // namespace
