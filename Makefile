@@ -28,7 +28,7 @@ run: build
 	fi
 
 test: build build-asan
-	ctest --preset default -L 'unit|gl'
+	ctest --preset default -L 'unit|gl|install'
 	$(XVFB) ctest --preset default -L e2e
 	ctest --preset asan -L 'unit|gl|fuzz'
 
