@@ -1,9 +1,11 @@
 // cubgen: writes CUB files of procedural shapes, for the bundled sample and
 // for trying the viewer out.
 //
+//   SIZE is an edge (a cube) or WxHxD.
 //   cubgen phantom SIZE OUT.cub   a head phantom made of ellipsoids, cut open
 //   cubgen sphere SIZE OUT.cub    a hollow sphere
 //   cubgen noise SIZE OUT.cub     thresholded smooth noise: blobs and tunnels
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,7 +19,7 @@ namespace {
 int Usage() {
   std::fprintf(stderr,
                "usage: cubgen phantom|sphere|noise SIZE OUT.cub\n"
-               "  SIZE: edge of the cubic volume in voxels, 8 to 1024\n");
+               "  SIZE: edge of a cubic volume, or WxHxD, in voxels, 8 to 1024 each\n");
   return 2;
 }
 
@@ -25,18 +27,21 @@ int Usage() {
 
 int main(int argc, char** argv) {
   if (argc != 4) return Usage();
-  char* end = nullptr;
-  const long size = std::strtol(argv[2], &end, 10);
-  if (*end != '\0' || size < 8 || size > 1024) return Usage();
-  const auto edge = static_cast<std::uint32_t>(size);
+  unsigned long x = 0, y = 0, z = 0;
+  char tail = 0;
+  const int fields = std::sscanf(argv[2], "%lux%lux%lu%c", &x, &y, &z, &tail);
+  if (fields == 1) y = z = x;
+  if ((fields != 1 && fields != 3) || std::min({x, y, z}) < 8 || std::max({x, y, z}) > 1024) return Usage();
+  const auto dx = static_cast<std::uint32_t>(x), dy = static_cast<std::uint32_t>(y), dz = static_cast<std::uint32_t>(z);
 
   CubVolume volume;
   if (std::strcmp(argv[1], "phantom") == 0) {
-    volume = MakeHeadPhantom(edge);
+    volume = MakeHeadPhantom(dx, dy, dz);
   } else if (std::strcmp(argv[1], "sphere") == 0) {
-    volume = MakeHollowSphere(edge);
+    if (fields != 1) return Usage();
+    volume = MakeHollowSphere(dx);
   } else if (std::strcmp(argv[1], "noise") == 0) {
-    volume = MakeNoiseField(edge, 1);
+    volume = MakeNoiseField(dx, dy, dz, 1);
   } else {
     return Usage();
   }

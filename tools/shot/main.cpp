@@ -90,12 +90,15 @@ int main(int argc, char** argv) {
   OpenMainWindow(nullptr, SW_SHOWDEFAULT);
   if (!glContext) return Fail("no offscreen OpenGL context (Mesa's EGL surfaceless platform)");
   ShowFirstFrame();
-  ApplyCamera(*options);
-  for (char key : options->keys) {
-    OnChar(mainWindow, static_cast<unsigned char>(key), 0);
-    if (!platform::IsWindowRecord(mainWindow)) return Fail("the keys closed the window before the picture");
+  // The first frame is the picture unless the camera or keys change it.
+  if (options->heading || options->elevation || options->distance || !options->keys.empty()) {
+    ApplyCamera(*options);
+    for (char key : options->keys) {
+      OnChar(mainWindow, static_cast<unsigned char>(key), 0);
+      if (!platform::IsWindowRecord(mainWindow)) return Fail("the keys closed the window before the picture");
+    }
+    Display();
   }
-  Display();
   const std::vector<unsigned char> image = ReadFrame(options->width, options->height);
   if (!stbi_write_png(options->output.c_str(), options->width, options->height, 3, image.data(),
                       options->width * 3)) {
