@@ -2,9 +2,9 @@
 
 #include <GL/gl.h>
 
-#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "app/app_state.h"
 
@@ -22,15 +22,19 @@ void Toggle(GLenum capability, bool on) {
 float PolarFogEnd(std::uint32_t dimX) { return static_cast<float>((dimX - 2) * 2.75); }
 float PolarFogStart(std::uint32_t dimX) { return static_cast<float>((dimX - 2) * 1.25); }
 
+// The far plane of both cameras while a volume is loaded: as far as a float
+// reaches, which gluPerspective turns into a projection with no far plane
+// at all. The polar camera's distance has no bounds and the visibility
+// query's triangles lie on the far side of the volume's box, so any finite
+// far plane would cut the volume at some distance the user can zoom to.
+// Depth precision hangs on the near plane alone (the depth of an eye
+// distance z is about 1 - zNear / z), so nothing is lost by it.
+constexpr float kUnboundedFar = std::numeric_limits<float>::max();
+
 void SetUpCameras() {
   if (theVolume) {
     const std::uint32_t d = theVolume->dimX;
-    // The start distance is 2d - 4, so a far plane at 100 would cut away
-    // every volume wider than about 50 voxels: both cameras' far planes
-    // reach at least as far as the polar fog does (the fly camera's
-    // projection is the one in force after set-up and every resize).
-    const float zFar = d >= 3 ? std::max(100.0f, PolarFogEnd(d)) : 100.0f;
-    polarCam.fov = 55, polarCam.aspect = 1, polarCam.zNear = 0.1f, polarCam.zFar = zFar;
+    polarCam.fov = 55, polarCam.aspect = 1, polarCam.zNear = 0.1f, polarCam.zFar = kUnboundedFar;
     ApplyProjection(polarCam);
     polarCam.heading = 336;
     const float a = -246 * DEG_TO_RAD;
@@ -38,7 +42,7 @@ void SetUpCameras() {
     polarCam.elevation = 340;
     polarCam.distance = static_cast<float>(static_cast<std::uint32_t>(2 * d - 4));
     ApplyPolarView(polarCam);
-    flyCam.fov = 55, flyCam.aspect = 1, flyCam.zNear = 0.1f, flyCam.zFar = zFar;
+    flyCam.fov = 55, flyCam.aspect = 1, flyCam.zNear = 0.1f, flyCam.zFar = kUnboundedFar;
     ApplyProjection(flyCam);
     flyCam.position[0] = 0, flyCam.position[1] = 0, flyCam.position[2] = polarCam.distance * 0.5f;
     flyCam.heading = 0, flyCam.elevation = 0, flyCam.roll() = 0;

@@ -7,6 +7,7 @@
 // one more step that overlaps the previous one, with the lanes already
 // counted switched off).
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 #include "surface/byte_vectors.h"
@@ -73,6 +74,20 @@ void CountRow(const std::uint8_t* row, std::size_t n, const std::ptrdiff_t (&off
 }  // namespace
 }  // namespace surface
 
+namespace {
+
+// Half the edge of the interior region's box, which is centred on the
+// origin. A dimension of 0, 1 or 2 has no interior, yet the strip lists
+// still hold faces of the border layer along their run axis: the extent
+// is kept positive (at least half a voxel) so that every box triangle keeps
+// its winding and its area, and with them the culling it is queried for.
+float BoxHalfExtent(std::uint32_t dim, float voxelEdge) {
+  const float interior = std::fabs(static_cast<float>(dim) - 2.0f);
+  return std::max(interior, 1.0f) * voxelEdge * 0.5f;
+}
+
+}  // namespace
+
 std::uint32_t OGLcuberille::CountFaces() {
   using namespace surface;
   if (!voxSpace) return 0;
@@ -103,11 +118,9 @@ std::uint32_t OGLcuberille::CountFaces() {
 
 void OGLcuberille::InitBoxTriangles() {
   if (!voxSpace) return;
-  // Half extents of the interior region, which is centred on the origin
-  // (dim - 2 taken in floats: a dimension below 2 must not wrap).
-  const float ex = (static_cast<float>(voxSpace->dimX) - 2.0f) * voxelSize[0] * 0.5f;
-  const float ey = (static_cast<float>(voxSpace->dimY) - 2.0f) * voxelSize[1] * 0.5f;
-  const float ez = (static_cast<float>(voxSpace->dimZ) - 2.0f) * voxelSize[2] * 0.5f;
+  const float ex = BoxHalfExtent(voxSpace->dimX, voxelSize[0]);
+  const float ey = BoxHalfExtent(voxSpace->dimY, voxelSize[1]);
+  const float ez = BoxHalfExtent(voxSpace->dimZ, voxelSize[2]);
   // Each direction's triangle lies on the box side opposite to it, front
   // side facing the same way as the direction's faces.
   const float corners[kFaceDirections][3][3] = {

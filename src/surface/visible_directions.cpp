@@ -35,6 +35,12 @@ int OGLcuberille::Draw(bool queryVisibility) {
 
 std::int32_t OGLcuberille::QueryVisibleDirections() {
   glFeedbackBuffer(kFeedbackSize, GL_3D_COLOR, feedbackBuffer);
+  // Under flat shading the clipper gives the vertices it makes no colour of
+  // their own (black in feedback), and a triangle cut by the view's sides
+  // starts with such a vertex. Smooth shading interpolates them between the
+  // three equal lit colours, so every vertex returned has the lit colour.
+  glPushAttrib(GL_LIGHTING_BIT);
+  glShadeModel(GL_SMOOTH);
   glRenderMode(GL_FEEDBACK);
   for (int d = 0; d < kFaceDirections; ++d) {
     glPassThrough(static_cast<float>(d));
@@ -44,6 +50,7 @@ std::int32_t OGLcuberille::QueryVisibleDirections() {
     glEnd();
   }
   const GLint count = glRenderMode(GL_RENDER);
+  glPopAttrib();
   return ParseFeedback(count, feedbackBuffer);
 }
 

@@ -6,6 +6,7 @@
 #include <stb/stb_image.h>
 
 #include <memory>
+#include <string>
 
 #include "process.h"
 #include "screenshot.h"
@@ -53,6 +54,19 @@ TEST(ShotE2E, TheOffscreenPictureEqualsTheViewersWindow) {
   EXPECT_EQ(fewest, 0) << "pixels that differ between the window and qarmel-shot";
   ASSERT_TRUE(Xdotool({"windowfocus", "--sync", *id, "key", "Escape"}));
   EXPECT_EQ(viewer.WaitForExit(seconds(30)), 0);
+}
+
+// The window's rendering context gets the same deep depth buffer as the
+// offscreen one, whatever the pixel-format request says.
+TEST(ShotE2E, TheWindowsDepthBufferHasAtLeast24Bits) {
+  ASSERT_TRUE(HaveDisplay());
+  TempDir dir;
+  LaunchOptions options;
+  options.stdoutFile = dir.File("stdout.txt");
+  ASSERT_EQ(Process({DEPTH_PROBE}, options).WaitForExit(seconds(30)), 0);
+  const std::string output = ReadTextFile(dir.File("stdout.txt"));
+  ASSERT_EQ(output.rfind("depth=", 0), 0u) << output;
+  EXPECT_GE(std::stoi(output.substr(6)), 24);
 }
 
 TEST(ShotE2E, KeysAndCameraOptionsChangeThePicture) {

@@ -8,6 +8,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <map>
 
 #include "app/app_state.h"
@@ -149,8 +150,13 @@ TEST_F(SceneGl, SetupWithA64CubedVolume) {
 
   EXPECT_EQ(polarCam.fov, 55);
   EXPECT_EQ(polarCam.zNear, 0.1f);
-  EXPECT_EQ(polarCam.zFar, 170.5f) << "the far plane reaches as far as the fog";
-  EXPECT_EQ(flyCam.zFar, 170.5f);
+  // No far plane: the projection in force maps every distance in front of
+  // the eye inside the clip volume, however far the user zooms out.
+  EXPECT_EQ(polarCam.zFar, std::numeric_limits<float>::max());
+  EXPECT_EQ(flyCam.zFar, std::numeric_limits<float>::max());
+  const Matrix projection = Current(GL_PROJECTION_MATRIX);
+  EXPECT_EQ(projection[10], -1.0f);
+  EXPECT_NEAR(projection[14], -0.2f, 1e-7);
   EXPECT_EQ(polarCam.heading, 336);
   EXPECT_EQ(polarCam.elevation, 340);
   EXPECT_EQ(polarCam.distance, 124);

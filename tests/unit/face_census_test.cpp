@@ -102,6 +102,16 @@ TEST(FaceCensus, MirroringSwapsBackAndFront) {
   EXPECT_EQ(after, (Six{before[0], before[1], before[2], before[3], before[5], before[4]}));
 }
 
+// How far the front side of direction d's box triangle turns towards the
+// direction's normal: positive when the winding is right, 0 without area.
+float FrontAlongNormal(const OGLcuberille& surface, int d) {
+  const Vertex* t = surface.boxTriangles[d];
+  const float ux = t[1].x - t[0].x, uy = t[1].y - t[0].y, uz = t[1].z - t[0].z;
+  const float vx = t[2].x - t[0].x, vy = t[2].y - t[0].y, vz = t[2].z - t[0].z;
+  const float n[3] = {uy * vz - uz * vy, uz * vx - ux * vz, ux * vy - uy * vx};
+  return n[0] * surface.normals[d][0] + n[1] * surface.normals[d][1] + n[2] * surface.normals[d][2];
+}
+
 TEST(BoxTriangles, LieOnTheInteriorBoxFacingInwards) {
   VolumePtr v = MakeVolume(10, 6, 4);
   OGLcuberille surface;
@@ -121,12 +131,24 @@ TEST(BoxTriangles, LieOnTheInteriorBoxFacingInwards) {
       EXPECT_EQ(vx.s, 0.0f);
       EXPECT_EQ(vx.t, 0.0f);
     }
-    // The front side of each triangle faces the way the direction's faces do.
-    const Vertex* t = surface.boxTriangles[d];
-    const float ux = t[1].x - t[0].x, uy = t[1].y - t[0].y, uz = t[1].z - t[0].z;
-    const float vx = t[2].x - t[0].x, vy = t[2].y - t[0].y, vz = t[2].z - t[0].z;
-    const float n[3] = {uy * vz - uz * vy, uz * vx - ux * vz, ux * vy - uy * vx};
-    EXPECT_GT(n[0] * surface.normals[d][0] + n[1] * surface.normals[d][1] + n[2] * surface.normals[d][2], 0) << d;
+    EXPECT_GT(FrontAlongNormal(surface, d), 0) << d;
+  }
+}
+
+// Volumes without an interior on some axis (dimensions 0, 1 and 2) still
+// get triangles that face the way their direction's faces do: with
+// dimZ = 1 the strip lists hold LEFT and RIGHT faces, and culling must not
+// make the query drop them.
+TEST(BoxTriangles, KeepTheirWindingWithoutAnInterior) {
+  const std::array<std::uint32_t, 3> shapes[] = {{0, 5, 5}, {1, 5, 5}, {2, 5, 5}, {5, 0, 5},
+                                                 {5, 1, 5}, {5, 2, 5}, {7, 7, 1}, {5, 5, 2}, {1, 1, 1}};
+  for (const auto& dims : shapes) {
+    VolumePtr v = MakeVolume(dims[0], dims[1], dims[2]);
+    OGLcuberille surface;
+    surface.voxSpace = v.get();
+    surface.InitBoxTriangles();
+    for (int d = 0; d < 6; ++d)
+      EXPECT_GT(FrontAlongNormal(surface, d), 0) << dims[0] << "x" << dims[1] << "x" << dims[2] << " direction " << d;
   }
 }
 

@@ -41,7 +41,7 @@ TEST(PixelFormat, TrueColourNeedsNoPalette) {
   EXPECT_TRUE(d.dwFlags & PFD_DOUBLEBUFFER);
   EXPECT_TRUE(d.dwFlags & PFD_SUPPORT_OPENGL);
   EXPECT_FALSE(d.dwFlags & PFD_NEED_PALETTE);
-  EXPECT_EQ(d.cDepthBits, 16);
+  EXPECT_EQ(d.cDepthBits, 24) << "granted deeper than the 16 bits asked for";
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 // context): the same load, mirror, surface, fast lighting, scene set-up and
 // frame as the viewer's start-up, then optional camera changes and key
 // commands, then one more frame, read back and written as PNG.
-#include <GL/gl.h>
 #include <stb/stb_image_write.h>
 
 #include <cstdio>
@@ -14,12 +13,10 @@
 #include "app/app_state.h"
 #include "app/input_file.h"
 #include "app/key_commands.h"
-#include "app/main_loop.h"
 #include "platform/common/command_line.h"
-#include "platform/common/window_record.h"
 #include "platform/headless/headless_control.h"
-#include "render/frame_display.h"
 #include "shot_options.h"
+#include "shot_render.h"
 #include "voxel/cub_reader.h"
 
 namespace {
@@ -46,24 +43,6 @@ int PrintInfo() {
   return 0;
 }
 
-void ApplyCamera(const ShotOptions& o) {
-  if (o.heading) polarCam.heading = *o.heading;
-  if (o.elevation) polarCam.elevation = *o.elevation;
-  if (o.distance) polarCam.distance = *o.distance;
-}
-
-std::vector<unsigned char> ReadFrame(int width, int height) {
-  std::vector<unsigned char> rgb(static_cast<std::size_t>(width) * height * 3);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadBuffer(GL_BACK);
-  glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-  // OpenGL's first row is the bottom one; an image's is the top one.
-  std::vector<unsigned char> flipped(rgb.size());
-  const std::size_t row = static_cast<std::size_t>(width) * 3;
-  for (int y = 0; y < height; ++y) std::memcpy(&flipped[y * row], &rgb[(height - 1 - y) * row], row);
-  return flipped;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -85,25 +64,21 @@ int main(int argc, char** argv) {
   if (!LoadVolume(options->input)) return Fail("cannot load " + options->input);
   if (options->info) return PrintInfo();
 
-  appSettings.windowWidth = options->width;
-  appSettings.windowHeight = options->height;
-  OpenMainWindow(nullptr, SW_SHOWDEFAULT);
-  if (!glContext) return Fail("no offscreen OpenGL context (Mesa's EGL surfaceless platform)");
-  ShowFirstFrame();
+  if (!OpenShotWindow(options->width, options->height))
+    return Fail("no offscreen OpenGL context (Mesa's EGL surfaceless platform)");
   // The first frame is the picture unless the camera or keys change it.
-  if (options->heading || options->elevation || options->distance || !options->keys.empty()) {
-    ApplyCamera(*options);
-    for (char key : options->keys) {
-      OnChar(mainWindow, static_cast<unsigned char>(key), 0);
-      if (!platform::IsWindowRecord(mainWindow)) return Fail("the keys closed the window before the picture");
-    }
-    Display();
+  const ShotCamera camera{options->heading, options->elevation, options->distance};
+  const bool moved = camera.Moves() || !options->keys.empty();
+  if (moved) {
+    MoveShotCamera(camera);
+    if (!TypeShotKeys(options->keys)) return Fail("the keys closed the window before the picture");
   }
-  const std::vector<unsigned char> image = ReadFrame(options->width, options->height);
+  const std::vector<unsigned char> image = moved ? RenderShotFrame(options->width, options->height)
+                                                 : ReadShotFrame(options->width, options->height);
   if (!stbi_write_png(options->output.c_str(), options->width, options->height, 3, image.data(),
                       options->width * 3)) {
     return Fail("cannot write " + options->output);
   }
-  DestroyWindow(mainWindow);
+  CloseShotWindow();
   return 0;
 }

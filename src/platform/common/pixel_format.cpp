@@ -1,11 +1,12 @@
 // Pixel formats and palettes. Both backends draw into true-colour buffers
-// (RGBA 8/8/8/8 with a 16-bit depth buffer), so there is exactly one
+// (RGBA 8/8/8/8 with a 24-bit depth buffer), so there is exactly one
 // format, it never needs a palette, and palettes are plain records.
 #include <algorithm>
 #include <cstring>
 #include <set>
 #include <utility>
 
+#include "platform/common/pixel_format.h"
 #include "platform/common/window_record.h"
 
 namespace {
@@ -42,7 +43,7 @@ int DescribePixelFormat(HDC deviceContext, int format, UINT bytes, PIXELFORMATDE
     d.cGreenBits = 8, d.cGreenShift = 8;
     d.cBlueBits = 8, d.cBlueShift = 0;
     d.cAlphaBits = 8, d.cAlphaShift = 24;
-    d.cDepthBits = 16;
+    d.cDepthBits = platform::kDepthBits;
     d.iLayerType = PFD_MAIN_PLANE;
     std::memcpy(descriptor, &d, sizeof d);
   }

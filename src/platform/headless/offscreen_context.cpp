@@ -1,12 +1,14 @@
 // Headless backend: the offscreen GL context.
 // Supports: EGL surfaceless platform (Mesa), desktop OpenGL API, a
 //           compatibility-profile context, one pbuffer of RGBA 8/8/8/8 with
-//           a 16-bit depth buffer.
+//           a 24-bit depth buffer (platform/common/pixel_format.h).
 // Not supported: accumulation buffers (EGL has none), multisampling.
 #include "platform/headless/offscreen_context.h"
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
+
+#include "platform/common/pixel_format.h"
 
 namespace platform::headless {
 namespace {
@@ -18,11 +20,12 @@ EGLDisplay SurfacelessDisplay() {
   return getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
 }
 
-// The first config offered is 10/10/10/0: pick exact 8/8/8/8 ourselves.
+// The first config offered is 10/10/10/0: pick exact 8/8/8/8 with the
+// window's depth ourselves.
 EGLConfig ChooseRgba8Config(EGLDisplay display) {
   const EGLint wanted[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
                            EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_ALPHA_SIZE, 8,
-                           EGL_DEPTH_SIZE, 16, EGL_NONE};
+                           EGL_DEPTH_SIZE, kDepthBits, EGL_NONE};
   EGLConfig configs[64];
   EGLint count = 0;
   if (!eglChooseConfig(display, wanted, configs, 64, &count)) return nullptr;
@@ -33,7 +36,8 @@ EGLConfig ChooseRgba8Config(EGLDisplay display) {
     eglGetConfigAttrib(display, configs[i], EGL_BLUE_SIZE, &b);
     eglGetConfigAttrib(display, configs[i], EGL_ALPHA_SIZE, &a);
     eglGetConfigAttrib(display, configs[i], EGL_DEPTH_SIZE, &depth);
-    if (r == 8 && g == 8 && b == 8 && a == 8 && depth == 16) return configs[i];
+    const int c = kColorChannelBits;
+    if (r == c && g == c && b == c && a == c && depth == kDepthBits) return configs[i];
   }
   return count > 0 ? configs[0] : nullptr;
 }

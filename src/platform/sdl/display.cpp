@@ -1,6 +1,7 @@
 #include "platform/sdl/display.h"
 
 #include "platform/common/display_environment.h"
+#include "platform/common/pixel_format.h"
 
 #include <GL/glx.h>
 #include <SDL.h>
@@ -22,16 +23,16 @@ void PreferTrueColorVisual() {
   if (!display) return;
   const int wanted[] = {GLX_X_RENDERABLE, True, GLX_DRAWABLE_TYPE, GLX_WINDOW_BIT, GLX_RENDER_TYPE, GLX_RGBA_BIT,
                         GLX_X_VISUAL_TYPE, GLX_TRUE_COLOR, GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8, GLX_BLUE_SIZE, 8,
-                        GLX_DEPTH_SIZE, 16, GLX_DOUBLEBUFFER, True, None};
+                        GLX_DEPTH_SIZE, kDepthBits, GLX_DOUBLEBUFFER, True, None};
   int count = 0;
   GLXFBConfig* configs = glXChooseFBConfig(display, DefaultScreen(display), wanted, &count);
-  // The depth buffer the program asks for (16 bits), exactly: offscreen
-  // renders of the same frame then match the window pixel for pixel.
+  // Exactly the offscreen context's depth buffer: offscreen renders of the
+  // same frame then match the window pixel for pixel.
   int chosen = 0;
   for (int i = 0; i < count; ++i) {
     int depth = 0;
     glXGetFBConfigAttrib(display, configs[i], GLX_DEPTH_SIZE, &depth);
-    if (depth == 16) {
+    if (depth == kDepthBits) {
       chosen = i;
       break;
     }

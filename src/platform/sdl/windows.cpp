@@ -4,11 +4,12 @@
 //           (the first show sends WM_MOVE, WM_SIZE and WM_ACTIVATE),
 //           DestroyWindow, SetWindowTextA, DefWindowProcA (WM_CLOSE
 //           destroys), wgl* contexts as SDL GL contexts (compatibility
-//           profile, RGB 8/8/8, depth 16, double-buffered), SwapBuffers and
+//           profile, RGB 8/8/8, depth 24, double-buffered), SwapBuffers and
 //           TextOutA (drawn over the frame at its swap).
 // Not supported: child windows, menus, extended styles.
 #include <SDL.h>
 
+#include "platform/common/pixel_format.h"
 #include "platform/common/window_record.h"
 #include "platform/sdl/display.h"
 #include "platform/sdl/text_overlay.h"
@@ -49,7 +50,7 @@ HWND CreateWindowExA(DWORD /*exStyle*/, LPCSTR className, LPCSTR title, DWORD st
   SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
   SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
   SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, platform::kDepthBits);
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
   window->native = SDL_CreateWindow(window->title.c_str(), window->clientScreenX, window->clientScreenY,
                                     window->clientWidth, window->clientHeight,

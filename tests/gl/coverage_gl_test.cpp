@@ -1,0 +1,239 @@
+// The picture against an independent CPU oracle: at realistic sizes, from
+// the start view, zoomed out and in, and from other headings and
+// elevations, every pixel where the oracle sees a front face must show it
+// lit (not black), with fast lighting on and off, with both render methods,
+// textured and not. Frames go through qarmel-shot's own steps in this
+// process: the geometry is built once per volume, method and texture
+// setting, then the camera moves.
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "coverage_oracle.h"
+#include "image_compare.h"
+#include "platform/headless/headless_control.h"
+#include "shapes.h"
+#include "shot_render.h"
+#include "test_volumes.h"
+
+namespace {
+
+constexpr int kWidth = 384, kHeight = 288;
+constexpr double kMostMissing = 0.005;  // voxel edges are the only allowed differences
+constexpr double kMostExtra = 0.005;
+
+VolumePtr FromCub(const CubVolume& cub) {
+  VolumePtr v = MakeVolume(cub.dimX, cub.dimY, cub.dimZ);
+  std::memcpy(v->data, cub.voxels.data(), cub.voxels.size());
+  return v;
+}
+
+VolumePtr Copy(const VOXSPACE& v) {
+  VolumePtr copy = MakeVolume(v.dimX, v.dimY, v.dimZ);
+  std::memcpy(copy->data, v.data, std::size_t{v.dimX} * v.dimY * v.dimZ);
+  return copy;
+}
+
+// Voxels whose centre lies within the ellipsoid (centre c, radii r).
+template <class Fill>
+void ForEachVoxel(VOXSPACE& v, Fill fill) {
+  for (std::uint32_t z = 0; z < v.dimZ; ++z)
+    for (std::uint32_t y = 0; y < v.dimY; ++y)
+      for (std::uint32_t x = 0; x < v.dimX; ++x) fill(VoxelAt(v, x, y, z), x + 0.5, y + 0.5, z + 0.5);
+}
+
+double Ellipsoid(double x, double y, double z, const double c[3], const double r[3]) {
+  const double dx = (x - c[0]) / r[0], dy = (y - c[1]) / r[1], dz = (z - c[2]) / r[2];
+  return dx * dx + dy * dy + dz * dz;
+}
+
+// A sphere shell one voxel thick.
+VolumePtr ThinShell(std::uint32_t edge) {
+  VolumePtr v = MakeVolume(edge, edge, edge);
+  const double c = edge / 2.0, radius = edge * 0.4;
+  ForEachVoxel(*v, [&](std::uint8_t& voxel, double x, double y, double z) {
+    const double r = std::sqrt((x - c) * (x - c) + (y - c) * (y - c) + (z - c) * (z - c));
+    voxel = std::abs(r - radius) < 0.5;
+  });
+  return v;
+}
+
+// A rod three voxels thick along x, nearly as long as the box.
+VolumePtr ThinRod() {
+  VolumePtr v = MakeVolume(240, 12, 12);
+  for (std::uint32_t x = 2; x < 238; ++x)
+    for (std::uint32_t y = 4; y < 7; ++y)
+      for (std::uint32_t z = 4; z < 7; ++z) VoxelAt(*v, x, y, z) = 1;
+  return v;
+}
+
+// A head-like blob (skin, skull gap, brain) that runs out of the box at
+// the bottom and at the back, the way a scan cut at the neck does: the
+// volume is open there.
+VolumePtr CutOpenHead() {
+  VolumePtr v = MakeVolume(128, 144, 112);
+  const double c[3] = {64, 62, 84};
+  const double skin[3] = {52, 68, 44}, skull[3] = {44, 60, 36}, brain[3] = {36, 50, 28};
+  ForEachVoxel(*v, [&](std::uint8_t& voxel, double x, double y, double z) {
+    voxel = Ellipsoid(x, y, z, c, skin) <= 1 && (Ellipsoid(x, y, z, c, skull) > 1 || Ellipsoid(x, y, z, c, brain) <= 1);
+  });
+  return v;
+}
+
+struct VolumeCase {
+  std::string name;
+  std::function<VolumePtr()> make;
+};
+
+std::string CaseName(const ::testing::TestParamInfo<VolumeCase>& info) { return info.param.name; }
+void PrintTo(const VolumeCase& c, std::ostream* out) { *out << c.name; }
+
+// The polar camera's places, the start distance scaled.
+struct CameraPlace {
+  const char* name;
+  float heading, elevation, distanceScale;
+};
+constexpr CameraPlace kPlaces[] = {
+    {"start", 336, 340, 1.0f},         {"out 1.6x", 336, 340, 1.6f},    {"out 3x", 336, 340, 3.0f},
+    {"in 0.7x", 336, 340, 0.7f},       {"in 0.4x", 336, 340, 0.4f},     {"side", 90, 0, 1.0f},
+    {"behind above", 200, 30, 1.0f},   {"straight down", 0, 270, 1.0f}, {"straight up", 45, 90, 1.0f},
+};
+
+// Geometry settings in the order the keys reach them from the start-up
+// state (strip lists, untextured).
+struct Geometry {
+  const char* name;
+  const char* keys;
+  oracle::FaceRule faces;
+};
+constexpr Geometry kGeometries[] = {{"strips", "", oracle::FaceRule::kStripRuns},
+                                    {"quads", "1", oracle::FaceRule::kInterior},
+                                    {"textured quads", "t", oracle::FaceRule::kInterior},
+                                    {"textured strips", "2", oracle::FaceRule::kStripRuns}};
+
+using Mask = std::vector<std::uint8_t>;
+
+// The viewer's window as qarmel-shot opens it, around a volume made here.
+class ShotWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::headless::SetMessageBoxEcho(false);  // the boxes of keys 1, 2 and 3
+    // What an earlier window of this process left behind.
+    appSettings = AppSettings{};
+    theSurface.voxSpace = nullptr;
+    theSurface.textured = 0;
+  }
+  void TearDown() override { CloseShotWindow(); }
+
+  // The start-up frame of `volume`; the window's WM_DESTROY releases it.
+  static bool Open(VolumePtr volume, const std::string& name) {
+    theVolume = volume.release();
+    std::snprintf(inputFileName, sizeof inputFileName, "%s.cub", name.c_str());
+    std::snprintf(exeDirectory, sizeof exeDirectory, "%s/", QARMEL_TEXTURE_DIR);
+    ::testing::internal::CaptureStdout();  // the texture loader's lines
+    const bool opened = OpenShotWindow(kWidth, kHeight);
+    ::testing::internal::GetCapturedStdout();
+    return opened;
+  }
+};
+
+TEST_F(ShotWindow, DepthBufferHasAtLeast24Bits) {
+  ASSERT_TRUE(Open(MakeVolume(5, 5, 5, {{2, 2, 2}}), "dot"));
+  GLint bits = 0;
+  glGetIntegerv(GL_DEPTH_BITS, &bits);
+  EXPECT_GE(bits, 24);
+}
+
+// A volume one voxel deep has no interior, yet the strip lists built after
+// key 2 hold the LEFT and RIGHT faces of its solid runs: seen from the
+// side, culling must not make the visibility query drop them.
+TEST_F(ShotWindow, AFlatVolumesStripFacesShowWithCullingOnAndOff) {
+  VolumePtr volume = MakeVolume(7, 7, 1);
+  for (std::uint32_t x = 2; x <= 4; ++x)
+    for (std::uint32_t y = 1; y <= 5; ++y) VoxelAt(*volume, x, y, 0) = 1;
+  ASSERT_TRUE(Open(std::move(volume), "flat"));
+  ASSERT_TRUE(TypeShotKeys("f2"));  // fog off; the lists now hold the volume's strips
+  for (const float heading : {90.0f, 270.0f}) {  // from the -x side, then from the +x side
+    MoveShotCamera({heading, 0, 12});
+    const auto culled = Covered(RenderShotFrame(kWidth, kHeight));
+    ASSERT_TRUE(TypeShotKeys("c"));
+    const auto unculled = Covered(RenderShotFrame(kWidth, kHeight));
+    ASSERT_TRUE(TypeShotKeys("c"));
+    EXPECT_GT(std::count(culled.begin(), culled.end(), 1), 500) << "heading " << heading;
+    EXPECT_EQ(CountMaskDifferences(culled, unculled), 0u) << "heading " << heading;
+  }
+}
+
+class Coverage : public ShotWindow, public ::testing::WithParamInterface<VolumeCase> {};
+
+TEST_P(Coverage, EveryFrontFaceShowsLitAtEveryDistanceAndView) {
+  VolumePtr volume = GetParam().make();
+  // The oracle sees the volume as the surface does: mirrored in z.
+  VolumePtr seen = Copy(*volume);
+  MirrorVoxSpaceZ(seen.get());
+  ASSERT_TRUE(Open(std::move(volume), GetParam().name));
+  ASSERT_TRUE(TypeShotKeys("f"));  // fog off: what it fades is not in question here
+  const float startDistance = polarCam.distance;
+
+  std::map<oracle::FaceRule, std::vector<Mask>> masks;
+  for (const auto rule : {oracle::FaceRule::kInterior, oracle::FaceRule::kStripRuns}) {
+    for (const CameraPlace& place : kPlaces) {
+      oracle::PolarView view;
+      view.heading = place.heading, view.elevation = place.elevation;
+      view.distance = startDistance * place.distanceScale;
+      view.fovDegrees = flyCam.fov, view.aspect = flyCam.aspect, view.zNear = flyCam.zNear;
+      view.width = kWidth, view.height = kHeight;
+      masks[rule].push_back(oracle::FrontFaceCoverage(*seen, view, rule));
+      ASSERT_GT(std::count(masks[rule].back().begin(), masks[rule].back().end(), 1), 0)
+          << place.name << ": the oracle sees the volume";
+    }
+  }
+
+  for (const Geometry& geometry : kGeometries) {
+    ASSERT_TRUE(TypeShotKeys(geometry.keys));
+    double mostMissing = 0, mostExtra = 0;
+    for (std::size_t p = 0; p < std::size(kPlaces); ++p) {
+      const CameraPlace& place = kPlaces[p];
+      MoveShotCamera({place.heading, place.elevation, startDistance * place.distanceScale});
+      const RgbImage fast = RenderShotFrame(kWidth, kHeight);
+      ASSERT_TRUE(TypeShotKeys("3"));  // fast lighting off
+      const RgbImage lit = RenderShotFrame(kWidth, kHeight);
+      ASSERT_TRUE(TypeShotKeys("3"));
+      for (const auto& [lighting, frame] : {std::pair{"fast lighting", &fast}, std::pair{"lighting", &lit}}) {
+        const CoverageMismatch m = CompareCoverage(masks[geometry.faces][p], *frame);
+        EXPECT_LE(m.MissingShare(), kMostMissing) << geometry.name << ", " << lighting << ", " << place.name << ": "
+                                                  << m.missing << " of " << m.expected << " pixels black";
+        EXPECT_LE(m.ExtraShare(), kMostExtra) << geometry.name << ", " << lighting << ", " << place.name << ": "
+                                              << m.extra << " pixels beyond the oracle's " << m.expected;
+        mostMissing = std::max(mostMissing, m.MissingShare());
+        mostExtra = std::max(mostExtra, m.ExtraShare());
+      }
+      EXPECT_EQ(CountMaskDifferences(Covered(fast), Covered(lit)), 0u)
+          << geometry.name << ", " << place.name << ": pixels fast lighting covers and lighting does not, or back";
+    }
+    std::printf("%s, %s: at most %.3f%% of the oracle's pixels black, %.3f%% shown beyond them\n",
+                GetParam().name.c_str(), geometry.name, 100 * mostMissing, 100 * mostExtra);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RealisticVolumes, Coverage,
+    ::testing::Values(VolumeCase{"phantom96", [] { return FromCub(MakeHeadPhantom(96)); }},
+                      VolumeCase{"phantom192", [] { return FromCub(MakeHeadPhantom(192)); }},
+                      VolumeCase{"noise128", [] { return FromCub(MakeNoiseField(128, 7)); }},
+                      VolumeCase{"thinShell96", [] { return ThinShell(96); }},
+                      VolumeCase{"thinRod240", [] { return ThinRod(); }},
+                      VolumeCase{"cutOpenHead", [] { return CutOpenHead(); }}),
+    CaseName);
+
+}  // namespace

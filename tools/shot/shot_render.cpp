@@ -1,0 +1,55 @@
+#include "shot_render.h"
+
+#include <GL/gl.h>
+
+#include <cstring>
+
+#include "app/app_state.h"
+#include "app/key_commands.h"
+#include "app/main_loop.h"
+#include "platform/common/window_record.h"
+#include "render/frame_display.h"
+
+bool OpenShotWindow(int width, int height) {
+  appSettings.windowWidth = width;
+  appSettings.windowHeight = height;
+  OpenMainWindow(nullptr, SW_SHOWDEFAULT);
+  if (!glContext) return false;
+  ShowFirstFrame();
+  return true;
+}
+
+void MoveShotCamera(const ShotCamera& camera) {
+  if (camera.heading) polarCam.heading = *camera.heading;
+  if (camera.elevation) polarCam.elevation = *camera.elevation;
+  if (camera.distance) polarCam.distance = *camera.distance;
+}
+
+bool TypeShotKeys(const std::string& keys) {
+  for (char key : keys) {
+    OnChar(mainWindow, static_cast<unsigned char>(key), 0);
+    if (!platform::IsWindowRecord(mainWindow)) return false;
+  }
+  return true;
+}
+
+std::vector<unsigned char> ReadShotFrame(int width, int height) {
+  std::vector<unsigned char> rgb(static_cast<std::size_t>(width) * height * 3);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadBuffer(GL_BACK);
+  glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+  // OpenGL's first row is the bottom one; an image's is the top one.
+  std::vector<unsigned char> flipped(rgb.size());
+  const std::size_t row = static_cast<std::size_t>(width) * 3;
+  for (int y = 0; y < height; ++y) std::memcpy(&flipped[y * row], &rgb[(height - 1 - y) * row], row);
+  return flipped;
+}
+
+std::vector<unsigned char> RenderShotFrame(int width, int height) {
+  Display();
+  return ReadShotFrame(width, height);
+}
+
+void CloseShotWindow() {
+  if (platform::IsWindowRecord(mainWindow)) DestroyWindow(mainWindow);
+}
