@@ -30,7 +30,7 @@ run: build
 test: build build-asan
 	ctest --preset default -L 'unit|gl|install'
 	$(XVFB) ctest --preset default -L e2e
-	ctest --preset asan -L 'unit|gl|fuzz'
+	ctest --preset asan -L 'unit|gl|fuzz' -LE large
 
 bench: deps
 	cmake --preset release

@@ -31,6 +31,7 @@ namespace {
 constexpr int kWidth = 384, kHeight = 288;
 constexpr double kMostMissing = 0.005;  // voxel edges are the only allowed differences
 constexpr double kMostExtra = 0.005;
+constexpr std::size_t kMostTies = kWidth * kHeight / 10000;
 
 VolumePtr FromCub(const CubVolume& cub) {
   VolumePtr v = MakeVolume(cub.dimX, cub.dimY, cub.dimZ);
@@ -218,22 +219,30 @@ TEST_P(Coverage, EveryFrontFaceShowsLitAtEveryDistanceAndView) {
         mostMissing = std::max(mostMissing, m.MissingShare());
         mostExtra = std::max(mostExtra, m.ExtraShare());
       }
+      // Fast lighting's colour of a direction is the lit colour of its
+      // faces: the same pixels, in the same colours (but where faces of two
+      // directions meet at a pixel: the two paths break depth ties apart).
       EXPECT_EQ(CountMaskDifferences(Covered(fast), Covered(lit)), 0u)
-          << geometry.name << ", " << place.name << ": pixels fast lighting covers and lighting does not, or back";
+          << geometry.name << ", " << place.name << ": fast lighting covers other pixels than lighting";
+      EXPECT_LE(CountDifferentPixels(fast, lit, 1), kMostTies)
+          << geometry.name << ", " << place.name << ": fast lighting shows other colours than lighting";
     }
     std::printf("%s, %s: at most %.3f%% of the oracle's pixels black, %.3f%% shown beyond them\n",
                 GetParam().name.c_str(), geometry.name, 100 * mostMissing, 100 * mostExtra);
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    RealisticVolumes, Coverage,
-    ::testing::Values(VolumeCase{"phantom96", [] { return FromCub(MakeHeadPhantom(96)); }},
-                      VolumeCase{"phantom192", [] { return FromCub(MakeHeadPhantom(192)); }},
-                      VolumeCase{"noise128", [] { return FromCub(MakeNoiseField(128, 7)); }},
-                      VolumeCase{"thinShell96", [] { return ThinShell(96); }},
-                      VolumeCase{"thinRod240", [] { return ThinRod(); }},
-                      VolumeCase{"cutOpenHead", [] { return CutOpenHead(); }}),
-    CaseName);
+// The large family (label gl_large) is left out of the sanitizer run, where
+// it would take minutes.
+INSTANTIATE_TEST_SUITE_P(RealisticVolumes, Coverage,
+                         ::testing::Values(VolumeCase{"phantom96", [] { return FromCub(MakeHeadPhantom(96)); }},
+                                           VolumeCase{"thinRod240", [] { return ThinRod(); }}),
+                         CaseName);
+INSTANTIATE_TEST_SUITE_P(LargeVolumes, Coverage,
+                         ::testing::Values(VolumeCase{"phantom192", [] { return FromCub(MakeHeadPhantom(192)); }},
+                                           VolumeCase{"noise128", [] { return FromCub(MakeNoiseField(128, 7)); }},
+                                           VolumeCase{"thinShell96", [] { return ThinShell(96); }},
+                                           VolumeCase{"cutOpenHead", [] { return CutOpenHead(); }}),
+                         CaseName);
 
 }  // namespace
