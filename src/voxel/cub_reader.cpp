@@ -1,5 +1,7 @@
 #include "voxel/cub_reader.h"
 
+#include <sys/stat.h>
+
 #include <cstring>
 
 #include "platform/winapi.h"
@@ -23,6 +25,13 @@ bool ReadWord(std::FILE* file, std::uint32_t* word) {
 }
 
 bool TagIs(const char tag[4], const char* name) { return std::memcmp(tag, name, 4) == 0; }
+
+// A directory (or a device, a pipe) opens for reading on this platform but
+// holds no file to read: the caller treats it as a path that cannot be opened.
+bool IsRegularFile(std::FILE* file) {
+  struct stat status {};
+  return fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode);
+}
 
 // The six header words; false when the file ended before all were read
 // (the missing ones read as 0).
@@ -79,8 +88,9 @@ int ReadDAT1chunk(std::FILE* file, std::uint32_t bodySize, VOXSPACE* volume) {
     MessageBoxA(nullptr, "cannot read compressed file", "ReadDAT1chunk()", MB_OK);
     return 0;
   }
+  // Compared in 64 bits: a dataSize above 2^32 - 1 matches no size word.
   if (bodySize != volume->dataSize) return 0;
-  return ReadBytes(file, volume->data, volume->dataSize) ? 1 : 0;
+  return ReadBytes(file, volume->data, bodySize) ? 1 : 0;
 }
 
 int SkipChunk(std::FILE* file, std::uint32_t bodySize) {
@@ -99,6 +109,10 @@ int SkipChunk(std::FILE* file, std::uint32_t bodySize) {
 VOXSPACE* LoadCub(const char* path) {
   std::FILE* file = path ? std::fopen(path, "rb") : nullptr;
   if (!file) return nullptr;
+  if (!IsRegularFile(file)) {
+    std::fclose(file);
+    return nullptr;
+  }
 
   char magic[4];
   if (!ReadBytes(file, magic, sizeof magic) || !TagIs(magic, "CUB1")) {

@@ -10,6 +10,7 @@
 #include "voxel/voxspace.h"
 
 // The loaded volume (the caller releases it with FreeVoxSpace), or none.
+// A path that cannot be opened as a regular file gives none without a box.
 VOXSPACE* LoadCub(const char* path);
 
 // Reads the six header words (dimX, dimY, dimZ, bitsPerVoxel and two unused
@@ -18,7 +19,8 @@ VOXSPACE* LoadCub(const char* path);
 int ReadHEA1chunk(std::FILE* file, std::uint32_t bodySize, std::uint32_t* words);
 
 // Reads the voxel bytes into the volume: 1 when the body size equals the
-// volume's dataSize and all of it was read.
+// volume's dataSize (so never when that is above 2^32 - 1) and all of it
+// was read.
 int ReadDAT1chunk(std::FILE* file, std::uint32_t bodySize, VOXSPACE* volume);
 
 // Passes over bodySize bytes: 1 when all were there, 0 when the file ended first.

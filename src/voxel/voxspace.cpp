@@ -11,22 +11,33 @@ namespace {
 constexpr const char* kAllocationCaption = "Dromb - error";
 constexpr UINT kAllocationFlags = MB_TOPMOST | MB_ICONERROR;
 
-std::uint32_t DataSize(std::uint32_t dimX, std::uint32_t dimY, std::uint32_t dimZ,
-                       std::uint32_t bitsPerVoxel) {
-  // Deliberately 32-bit: the value a DAT1 body must match, wrap included.
-  return (dimX * dimY * dimZ * bitsPerVoxel) >> 3;
-}
-
-// The buffer always holds one byte per voxel, even when bitsPerVoxel is
-// below 8 or the 32-bit dataSize wrapped, because every reader of the
-// volume addresses one byte per voxel. None when the size does not fit.
-std::optional<std::size_t> BufferBytes(std::uint32_t dimX, std::uint32_t dimY,
-                                       std::uint32_t dimZ, std::uint32_t dataSize) {
+std::optional<std::uint64_t> VoxelCount(std::uint32_t dimX, std::uint32_t dimY,
+                                        std::uint32_t dimZ) {
   std::uint64_t voxels = 0;
   if (__builtin_mul_overflow(std::uint64_t{dimX}, std::uint64_t{dimY}, &voxels) ||
       __builtin_mul_overflow(voxels, std::uint64_t{dimZ}, &voxels)) {
     return std::nullopt;
   }
+  return voxels;
+}
+
+// The bytes a DAT1 body must hold: voxels * bitsPerVoxel / 8, rounded down.
+// With voxels = 8q + r that is q*bits + r*bits/8, exact whenever the
+// result fits 64 bits; none when it does not (no buffer could hold it).
+std::optional<std::uint64_t> DataSize(std::uint64_t voxels, std::uint32_t bitsPerVoxel) {
+  std::uint64_t bytes = 0;
+  if (__builtin_mul_overflow(voxels / 8, std::uint64_t{bitsPerVoxel}, &bytes) ||
+      __builtin_add_overflow(bytes, voxels % 8 * bitsPerVoxel / 8, &bytes)) {
+    return std::nullopt;
+  }
+  return bytes;
+}
+
+// The buffer always holds one byte per voxel, even when bitsPerVoxel is
+// below 8, because every reader of the volume addresses one byte per
+// voxel; and all of dataSize, which a DAT1 body fills. None when the size
+// does not fit.
+std::optional<std::size_t> BufferBytes(std::uint64_t voxels, std::uint64_t dataSize) {
   std::uint64_t bytes = voxels > dataSize ? voxels : dataSize;
   if (bytes == 0) bytes = 1;  // a volume without voxels still has a buffer
   if (bytes > SIZE_MAX) return std::nullopt;
@@ -43,8 +54,11 @@ VOXSPACE* InitVoxSpace(std::uint32_t dimX, std::uint32_t dimY, std::uint32_t dim
                 kAllocationCaption, kAllocationFlags);
     return nullptr;
   }
-  const std::uint32_t dataSize = DataSize(dimX, dimY, dimZ, bitsPerVoxel);
-  const std::optional<std::size_t> bytes = BufferBytes(dimX, dimY, dimZ, dataSize);
+  const std::optional<std::uint64_t> voxels = VoxelCount(dimX, dimY, dimZ);
+  const std::optional<std::uint64_t> dataSize =
+      voxels ? DataSize(*voxels, bitsPerVoxel) : std::nullopt;
+  const std::optional<std::size_t> bytes =
+      dataSize ? BufferBytes(*voxels, *dataSize) : std::nullopt;
   // calloc hands out zeroed pages without touching them, so a big volume
   // costs nothing until its voxels are read in.
   volume->data = bytes ? static_cast<unsigned char*>(std::calloc(*bytes, 1)) : nullptr;
@@ -54,7 +68,7 @@ VOXSPACE* InitVoxSpace(std::uint32_t dimX, std::uint32_t dimY, std::uint32_t dim
     FreeVoxSpace(volume);
     return nullptr;
   }
-  volume->dataSize = dataSize;
+  volume->dataSize = *dataSize;
   volume->dimX = dimX;
   volume->dimY = dimY;
   volume->dimZ = dimZ;

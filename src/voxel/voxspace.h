@@ -10,7 +10,8 @@ struct VOXSPACE {
   std::uint32_t dimZ;
   std::uint32_t bitsPerVoxel;  // as the file states it; only sizes dataSize
   std::int32_t compressed;     // never set by this program: every volume is raw
-  std::uint32_t dataSize;      // (dimX*dimY*dimZ*bitsPerVoxel) >> 3 in 32-bit arithmetic
+  std::uint64_t dataSize;      // dimX*dimY*dimZ*bitsPerVoxel / 8, rounded down, exact; a DAT1
+                               // body must hold this many bytes, so above 2^32 - 1 none can
   unsigned char* data;         // at least max(dataSize, dimX*dimY*dimZ, 1) bytes, owned
 };
 

@@ -73,6 +73,16 @@ std::vector<ReaderCase> ReaderCases() {
        {"corrupt voxel data", "error in file"}, false},
       {"data before any header", CubBytes().Magic().Data(kVoxels64).End().bytes(),
        {"corrupt voxel data", "error in file"}, false},
+      // Byte counts that the 32-bit product of the header words gets wrong.
+      {"1024^3 voxels with an empty DAT1",
+       CubBytes().Magic().Header(1024, 1024, 1024).Data({}).End().bytes(),
+       {"corrupt voxel data", "error in file"}, false},
+      {"65536x65536x1 voxels with an empty DAT1",
+       CubBytes().Magic().Header(65536, 65536, 1).Data({}).End().bytes(),
+       {"corrupt voxel data", "error in file"}, false},
+      {"2^32 + 64 bytes with a DAT1 of the low word's 64",
+       CubBytes().Magic().Header(64, 67108865, 1).Data(kVoxels64).End().bytes(),
+       {"corrupt voxel data", "error in file"}, false},
       {"unknown chunk running past the end", good().Data(kVoxels64).Raw("JUNK").Word(1000).bytes(),
        {"skipped unknown chunk", "error in file"}, true},
       {"file ends inside an unknown chunk's size word", good().Data(kVoxels64).Raw("JUNK").Raw("\x01\x02").bytes(),
@@ -113,13 +123,30 @@ TEST(CubReader, VoxelsArriveInFileOrder) {
   EXPECT_EQ(result.volume->dataSize, 64u);
   EXPECT_EQ(std::vector<std::uint8_t>(result.volume->data, result.volume->data + 64), kVoxels64);
   FreeVoxSpace(result.volume);
+}
 
-  // Without DAT1 the volume exists and is empty.
-  result = LoadBytes(CubBytes().Magic().Header(2, 3, 4).End().bytes());
-  ASSERT_NE(result.volume, nullptr);
-  EXPECT_EQ(std::vector<std::uint8_t>(result.volume->data, result.volume->data + 24),
-            std::vector<std::uint8_t>(24, 0));
-  FreeVoxSpace(result.volume);
+TEST(CubReader, HeaderWithoutDataGivesAnAllZeroVolumeOfTheTrueSize) {
+  struct HeaderOnly {
+    std::uint32_t dimX, dimY, dimZ, bits;
+    std::uint64_t dataSize;
+  };
+  const HeaderOnly cases[] = {
+      {2, 3, 4, 8, 24},
+      {3, 1, 1, 0x80000001u, 805306368},  // the 32-bit bit count would wrap
+  };
+  for (const HeaderOnly& c : cases) {
+    SCOPED_TRACE(c.bits);
+    Loaded result =
+        LoadBytes(CubBytes().Magic().Header(c.dimX, c.dimY, c.dimZ, c.bits).End().bytes());
+    ASSERT_NE(result.volume, nullptr);
+    EXPECT_TRUE(result.boxes.empty());
+    ASSERT_EQ(result.volume->dataSize, c.dataSize);  // before reading its last byte
+    const std::size_t head = c.dataSize < 64 ? c.dataSize : 64;
+    EXPECT_EQ(std::vector<std::uint8_t>(result.volume->data, result.volume->data + head),
+              std::vector<std::uint8_t>(head, 0));
+    EXPECT_EQ(result.volume->data[c.dataSize - 1], 0);
+    FreeVoxSpace(result.volume);
+  }
 }
 
 TEST(CubReader, ASecondHeaderReplacesTheFirstVolume) {
@@ -155,10 +182,13 @@ TEST(CubReader, HeaderThatCannotBeAllocatedFailsTheDataThatFollows) {
 
 TEST(CubReader, FilesThatCannotBeOpenedGiveNoBox) {
   TempDir dir;
+  const std::size_t descriptorsBefore = OpenDescriptors();
   ClearMessageBoxJournal();
   EXPECT_EQ(LoadCub(dir.File("missing.cub").c_str()), nullptr);
   EXPECT_EQ(LoadCub(nullptr), nullptr);
+  EXPECT_EQ(LoadCub(dir.path().c_str()), nullptr);  // a directory opens, but is no file
   EXPECT_TRUE(MessageBoxJournal().empty());
+  EXPECT_EQ(OpenDescriptors(), descriptorsBefore);
 }
 
 TEST(CubReader, ChunkHelpers) {

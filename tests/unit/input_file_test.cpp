@@ -91,6 +91,9 @@ TEST_F(InputFileTest, LoadFailuresEndTheProcessWithCode1) {
   // A missing file has only the caller's box.
   EXPECT_EXIT(GetInputFile(dir.File("none.cub").c_str()), ::testing::ExitedWithCode(1),
               "^Tesmir error: cannot load " + dir.File("none.cub") + "\n$");
+  // So has a directory.
+  EXPECT_EXIT(GetInputFile(dir.path().c_str()), ::testing::ExitedWithCode(1),
+              "^Tesmir error: cannot load " + dir.path() + "\n$");
   // A lone quote is the empty path.
   EXPECT_EXIT(GetInputFile("\""), ::testing::ExitedWithCode(1), "^Tesmir error: cannot load \n$");
   // Text after the closing quote: only the first and last characters go.

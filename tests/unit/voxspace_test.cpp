@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -18,7 +20,7 @@ class VoxSpaceTest : public ::testing::Test {
   void SetUp() override { ClearMessageBoxJournal(); }
 };
 
-TEST_F(VoxSpaceTest, NewVolumeIsZeroedWithThe32BitDataSize) {
+TEST_F(VoxSpaceTest, NewVolumeIsZeroed) {
   VOXSPACE* v = InitVoxSpace(4, 5, 6, 8);
   ASSERT_NE(v, nullptr);
   EXPECT_EQ(v->dimX, 4u);
@@ -26,37 +28,40 @@ TEST_F(VoxSpaceTest, NewVolumeIsZeroedWithThe32BitDataSize) {
   EXPECT_EQ(v->dimZ, 6u);
   EXPECT_EQ(v->bitsPerVoxel, 8u);
   EXPECT_EQ(v->compressed, 0);
-  EXPECT_EQ(v->dataSize, 120u);
   for (std::uint32_t i = 0; i < 120; ++i) ASSERT_EQ(v->data[i], 0) << i;
-  FreeVoxSpace(v);
-
-  // 27 bits round down to 3 bytes, but every voxel still has its byte:
-  // the surface code reads one byte per voxel (the sanitizer build checks
-  // the last one is inside the buffer).
-  v = InitVoxSpace(3, 3, 3, 1);
-  ASSERT_NE(v, nullptr);
-  EXPECT_EQ(v->dataSize, 3u);
-  EXPECT_EQ(v->data[26], 0);
-  v->data[26] = 7;
   FreeVoxSpace(v);
   EXPECT_TRUE(MessageBoxJournal().empty());
 }
 
-TEST_F(VoxSpaceTest, ZeroDimensionsAndWrappedSizesStillGiveAUsableBuffer) {
-  VOXSPACE* empty = InitVoxSpace(0, 7, 7, 8);
-  ASSERT_NE(empty, nullptr);
-  EXPECT_EQ(empty->dataSize, 0u);
-  ASSERT_NE(empty->data, nullptr);
-  empty->data[0] = 1;  // a zero-byte request still yields a real buffer
-  FreeVoxSpace(empty);
+struct SizeCase {
+  std::uint32_t dimX, dimY, dimZ, bits;
+  std::uint64_t dataSize;
+};
 
-  // 1024^3 voxels at 8 bits is 2^33 bits: the 32-bit dataSize wraps to 0,
-  // the buffer still holds one byte per voxel.
-  VOXSPACE* wrapped = InitVoxSpace(1024, 1024, 1024, 8);
-  ASSERT_NE(wrapped, nullptr);
-  EXPECT_EQ(wrapped->dataSize, 0u);
-  EXPECT_EQ(wrapped->data[1024u * 1024u * 1024u - 1], 0);
-  FreeVoxSpace(wrapped);
+TEST_F(VoxSpaceTest, DataSizeIsTheTrueByteCountAndTheBufferHoldsIt) {
+  const SizeCase cases[] = {
+      {4, 5, 6, 8, 120},
+      {3, 3, 3, 1, 3},  // 27 bits round down to 3 bytes
+      {0, 7, 7, 8, 0},
+      {1024, 1024, 1024, 8, 1u << 30},               // 2^33 bits: the 32-bit product is 0
+      {3, 1, 1, 0x80000001u, 805306368},             // 3*(2^31+1) bits, rounded down
+      {65536, 65536, 1, 8, std::uint64_t{1} << 32},  // no DAT1 can hold it, yet it exists
+  };
+  for (const SizeCase& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.dimX << "x" << c.dimY << "x" << c.dimZ << " at "
+                                      << c.bits);
+    VOXSPACE* v = InitVoxSpace(c.dimX, c.dimY, c.dimZ, c.bits);
+    ASSERT_NE(v, nullptr);
+    ASSERT_EQ(v->dataSize, c.dataSize);  // before reading its last byte
+    // One byte per voxel for the surface code, all of dataSize for a DAT1
+    // body, and a real buffer even without voxels (the sanitizer build
+    // checks the last byte is inside it).
+    const std::uint64_t voxels = std::uint64_t{c.dimX} * c.dimY * c.dimZ;
+    const std::uint64_t last = std::max({voxels, c.dataSize, std::uint64_t{1}}) - 1;
+    EXPECT_EQ(v->data[last], 0);
+    v->data[last] = 7;
+    FreeVoxSpace(v);
+  }
   EXPECT_TRUE(MessageBoxJournal().empty());
 }
 
