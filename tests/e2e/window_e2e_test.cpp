@@ -91,6 +91,20 @@ TEST_F(WindowE2E, StartsWithTitleAndPictureThenEscapeEndsWith0) {
   EXPECT_NE(out.find("OGLtexture::ReadBMP()  texture 1 read \n"), std::string::npos) << out;
 }
 
+// A bare X server regenerates whenever its last client leaves and drops
+// connections meanwhile; each start here follows the end of the last one,
+// which is exactly when that happens.
+TEST_F(WindowE2E, TheWindowOpensEveryTimeInThirtyStartsInARow) {
+  for (int run = 1; run <= 30; ++run) {
+    std::unique_ptr<Process> viewer;
+    const std::string id = Start(viewer);
+    ASSERT_FALSE(id.empty()) << "start " << run << ": " << Stderr();
+    ASSERT_TRUE(Xdotool({"windowfocus", "--sync", id, "key", "Escape"})) << "start " << run;
+    ASSERT_EQ(viewer->WaitForExit(seconds(30)), 0) << "start " << run << ": " << Stderr();
+    ASSERT_EQ(Stderr(), "") << "start " << run;
+  }
+}
+
 TEST_F(WindowE2E, KeysToggleTheTitleAndGShowsTheGeometryBox) {
   std::unique_ptr<Process> viewer;
   const std::string id = Start(viewer);

@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -48,19 +49,50 @@ void PreferTrueColorVisual() {
   XCloseDisplay(display);
 }
 
+// The video driver for the display the environment names: x11 for
+// DISPLAY, wayland for WAYLAND_DISPLAY alone. Left to itself SDL would try
+// every driver in turn and end on "offscreen" when the first one failed.
+// A driver the user names in SDL_VIDEODRIVER wins.
+const char* NamedDriver() {
+  const char* chosen = std::getenv("SDL_VIDEODRIVER");
+  if (chosen && *chosen) return chosen;
+  const char* x11 = std::getenv("DISPLAY");
+  return x11 && *x11 ? "x11" : "wayland";
+}
+
+bool IsRealDisplayDriver(const char* driver) {
+  return driver && (std::strcmp(driver, "x11") == 0 || std::strcmp(driver, "wayland") == 0);
+}
+
+// A bare X server (Xvfb, as under xvfb-run) regenerates itself whenever
+// its last client disconnects and drops the connections that arrive
+// meanwhile, so a viewer started right after another one ended may find the
+// display briefly unreachable: the video start is tried a few times within
+// about a second before the program gives up, saying why.
+constexpr int kVideoStartAttempts = 8;
+constexpr Uint32 kVideoStartPauseMs = 125;
+
+bool InitVideoWithRetries(const char* driver) {
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, driver);
+  for (int attempt = 1;; ++attempt) {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return true;
+    if (attempt == kVideoStartAttempts) break;
+    SDL_Delay(kVideoStartPauseMs);
+  }
+  std::fprintf(stderr, "Video start-up failed (%s display): %s\n", driver, SDL_GetError());
+  return false;
+}
+
 bool StartVideo() {
   if (!platform::EnvironmentNamesDisplay()) return false;
   // Interrupt and termination signals keep ending the process: SDL would
   // turn them into a quit event that no window asked for.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  if (!InitVideoWithRetries(NamedDriver())) return false;
   std::atexit(SDL_Quit);
   const char* driver = SDL_GetCurrentVideoDriver();
-  if (driver && std::strcmp(driver, "x11") == 0) {
-    PreferTrueColorVisual();
-    return true;
-  }
-  return driver && std::strcmp(driver, "wayland") == 0;
+  if (driver && std::strcmp(driver, "x11") == 0) PreferTrueColorVisual();
+  return IsRealDisplayDriver(driver);
 }
 
 }  // namespace
