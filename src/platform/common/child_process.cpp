@@ -25,12 +25,34 @@ std::string ReadAll(int fd) {
   }
 }
 
+int ExitCodeOf(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : -1; }
+
 int WaitForExit(pid_t pid) {
   int status = 0;
   while (waitpid(pid, &status, 0) < 0) {
     if (errno != EINTR) return -1;
   }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return ExitCodeOf(status);
+}
+
+std::vector<char*> ArgumentPointers(const std::vector<std::string>& argv) {
+  std::vector<char*> args;
+  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  return args;
+}
+
+// This process's environment with the given entries added or replaced.
+std::vector<std::string> EnvironmentWith(const std::vector<std::string>& extra) {
+  std::vector<std::string> entries(extra);
+  for (char** e = environ; *e; ++e) {
+    const std::string entry = *e;
+    const std::string name = entry.substr(0, entry.find('=') + 1);
+    bool replaced = false;
+    for (const std::string& x : extra) replaced = replaced || x.compare(0, name.size(), name) == 0;
+    if (!replaced) entries.push_back(entry);
+  }
+  return entries;
 }
 
 }  // namespace
@@ -38,9 +60,7 @@ int WaitForExit(pid_t pid) {
 ChildResult RunChildProcess(const std::vector<std::string>& argv) {
   ChildResult result;
   if (argv.empty()) return result;
-  std::vector<char*> args;
-  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
+  std::vector<char*> args = ArgumentPointers(argv);
 
   int pipeEnds[2];
   if (pipe2(pipeEnds, O_CLOEXEC) != 0) return result;
@@ -60,6 +80,40 @@ ChildResult RunChildProcess(const std::vector<std::string>& argv) {
   close(pipeEnds[0]);
   result.exitStatus = WaitForExit(pid);
   return result;
+}
+
+BackgroundChild::~BackgroundChild() {
+  if (!Ended()) WaitForExit(pid_);
+}
+
+bool BackgroundChild::Start(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnvironment) {
+  if (argv.empty() || pid_ > 0) return false;
+  std::vector<char*> args = ArgumentPointers(argv);
+  std::vector<std::string> environment = EnvironmentWith(extraEnvironment);
+  std::vector<char*> environmentPointers = ArgumentPointers(environment);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  pid_t pid = 0;
+  const int error = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environmentPointers.data());
+  posix_spawn_file_actions_destroy(&actions);
+  if (error != 0) return false;
+  pid_ = pid;
+  return true;
+}
+
+bool BackgroundChild::Ended() {
+  if (pid_ <= 0) return true;  // never started, or reaped already
+  int status = 0;
+  pid_t done = 0;
+  do {
+    done = waitpid(pid_, &status, WNOHANG);
+  } while (done < 0 && errno == EINTR);
+  if (done == 0) return false;
+  exitStatus_ = done > 0 ? ExitCodeOf(status) : -1;
+  pid_ = -1;  // reaped: nothing left to wait for
+  return true;
 }
 
 }  // namespace platform

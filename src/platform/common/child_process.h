@@ -17,4 +17,28 @@ struct ChildResult {
 // standard error, collects standard output and waits for the end.
 ChildResult RunChildProcess(const std::vector<std::string>& argv);
 
+// A helper program that runs while this one goes on: a message box that
+// the main thread waits for while it keeps its own windows painted. Its
+// output goes nowhere; the destructor waits for its end.
+class BackgroundChild {
+ public:
+  BackgroundChild() = default;
+  ~BackgroundChild();
+  BackgroundChild(const BackgroundChild&) = delete;
+  BackgroundChild& operator=(const BackgroundChild&) = delete;
+
+  // Starts argv[0] (looked up in PATH) without a shell, with the extra
+  // environment entries ("NAME=VALUE", each replacing a variable of that
+  // name); false when it could not be run.
+  bool Start(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnvironment = {});
+  // Whether it has ended (it is then reaped); never blocks.
+  bool Ended();
+  // Its exit code once ended; -1 when it ended by a signal or never ran.
+  int exitStatus() const { return exitStatus_; }
+
+ private:
+  int pid_ = -1;
+  int exitStatus_ = -1;
+};
+
 }  // namespace platform

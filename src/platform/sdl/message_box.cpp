@@ -1,18 +1,22 @@
 // SDL backend: message boxes.
 // Supports: MessageBoxA with MB_OK, MB_ICONERROR, MB_TOPMOST; the line on
 //           standard error first; a real box with an OK button on an X11 or
-//           Wayland display, modal in the Win32 sense: while it is open the
-//           box runs on a helper thread and this thread keeps dispatching
-//           the windows' paint, size, move and activation messages, while
-//           keyboard and mouse input to them is dropped. Without a display,
-//           the line only.
+//           Wayland display, modal in the Win32 sense: the box is drawn by
+//           a child process (zenity, which lays out tabs at tab stops),
+//           attached to the owner window, and while it is open this thread
+//           keeps dispatching the windows' paint, size, move and activation
+//           messages and drops their keyboard and mouse input. No other
+//           thread ever calls SDL. Without zenity, SDL's own box on this
+//           thread (the owner is not repainted meanwhile, and tabs show as
+//           glyphs). Without a display, the line only.
 // Not supported: buttons other than OK; the box's own position.
 #include <SDL.h>
+#include <SDL_syswm.h>
 
-#include <atomic>
-#include <thread>
+#include <string>
 #include <vector>
 
+#include "platform/common/child_process.h"
 #include "platform/common/message_box_echo.h"
 #include "platform/common/window_record.h"
 #include "platform/sdl/display.h"
@@ -21,15 +25,30 @@
 
 namespace {
 
-SDL_MessageBoxData BoxData(HWND owner, LPCSTR text, LPCSTR caption, UINT type, const SDL_MessageBoxButtonData* ok) {
-  SDL_MessageBoxData box = {};
-  box.flags = (type & MB_ICONERROR) ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
-  box.window = platform::IsWindowRecord(owner) ? static_cast<SDL_Window*>(owner->native) : nullptr;
-  box.title = caption ? caption : "";
-  box.message = text ? text : "";
-  box.numbuttons = 1;
-  box.buttons = ok;
-  return box;
+SDL_Window* NativeOwner(HWND owner) {
+  return platform::IsWindowRecord(owner) ? static_cast<SDL_Window*>(owner->native) : nullptr;
+}
+
+// The X11 id of the owner's window, or 0 (no owner, or not on X11).
+unsigned long X11WindowOf(HWND owner) {
+  SDL_Window* native = NativeOwner(owner);
+  if (!native) return 0;
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(native, &info) || info.subsystem != SDL_SYSWM_X11) return 0;
+  return static_cast<unsigned long>(info.info.x11.window);
+}
+
+std::vector<std::string> ZenityArguments(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+  // The text is passed as it is: without markup zenity shows it literally.
+  std::vector<std::string> args = {"zenity", (type & MB_ICONERROR) ? "--error" : "--info",
+                                   std::string("--title=") + (caption ? caption : ""),
+                                   std::string("--text=") + (text ? text : ""), "--no-markup", "--no-wrap"};
+  if (const unsigned long window = X11WindowOf(owner)) {
+    args.push_back("--attach=" + std::to_string(window));
+    args.push_back("--modal");
+  }
+  return args;
 }
 
 // Dispatches what the windows must still get while a box is open; input
@@ -47,30 +66,45 @@ void PumpWhileModal(std::vector<MSG>& kept) {
   }
 }
 
+// The box in a child process; false when zenity cannot be run.
+bool ShowToolkitBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+  platform::BackgroundChild box;
+  // An in-memory settings store: the box reads no desktop settings daemon
+  // and writes nothing.
+  if (!box.Start(ZenityArguments(owner, text, caption, type), {"GSETTINGS_BACKEND=memory"})) return false;
+  std::vector<MSG> kept;
+  while (!box.Ended()) {
+    if (platform::Windows().empty()) {
+      SDL_Delay(10);  // nothing to keep alive meanwhile
+    } else {
+      PumpWhileModal(kept);
+    }
+  }
+  for (const MSG& m : kept) platform::PostToQueue(m.hwnd, m.message, m.wParam, m.lParam);
+  return true;
+}
+
+void ShowSdlBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+  SDL_MessageBoxButtonData ok = {};
+  ok.flags = SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
+  ok.buttonid = IDOK;
+  ok.text = "OK";
+  SDL_MessageBoxData box = {};
+  box.flags = (type & MB_ICONERROR) ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
+  box.window = NativeOwner(owner);
+  box.title = caption ? caption : "";
+  box.message = text ? text : "";
+  box.numbuttons = 1;
+  box.buttons = &ok;
+  int pressed = 0;
+  SDL_ShowMessageBox(&box, &pressed);
+}
+
 }  // namespace
 
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   platform::EchoMessageBox(text, caption);
   if (!platform::sdl::DisplayAvailable()) return IDOK;
-
-  SDL_MessageBoxButtonData ok = {};
-  ok.flags = SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
-  ok.buttonid = IDOK;
-  ok.text = "OK";
-  const SDL_MessageBoxData box = BoxData(owner, text, caption, type, &ok);
-  int pressed = 0;
-  if (platform::Windows().empty()) {
-    SDL_ShowMessageBox(&box, &pressed);  // nothing to keep alive meanwhile
-    return IDOK;
-  }
-  std::atomic<bool> closed{false};
-  std::thread shower([&] {
-    SDL_ShowMessageBox(&box, &pressed);
-    closed = true;
-  });
-  std::vector<MSG> kept;
-  while (!closed) PumpWhileModal(kept);
-  shower.join();
-  for (const MSG& m : kept) platform::PostToQueue(m.hwnd, m.message, m.wParam, m.lParam);
+  if (!ShowToolkitBox(owner, text, caption, type)) ShowSdlBox(owner, text, caption, type);
   return IDOK;
 }
