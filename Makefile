@@ -1,6 +1,6 @@
 # The two commands of the README:
 #   make run    set up, build and open the bundled sample in the viewer
-#   make test   set up, build and pass every test (unit, gl, e2e under Xvfb, fuzz under sanitizers)
+#   make test   set up, build and pass every test (unit, gl, e2e under Xvfb, fuzz and boxes under sanitizers)
 
 SAMPLE ?= samples/phantom.cub
 XVFB := xvfb-run -a -s "-screen 0 1280x1024x24"
@@ -31,6 +31,10 @@ test: build build-asan
 	ctest --preset default -L 'unit|gl|install'
 	$(XVFB) ctest --preset default -L e2e
 	ctest --preset asan -L 'unit|gl|fuzz' -LE large
+	$(XVFB) ctest --preset asan -L boxes
+	# A plain Release build, as distributions make it, must stay free of warnings at -O3.
+	cmake -S . -B build/plain-release -DCMAKE_BUILD_TYPE=Release -DQARMEL_WERROR=ON > /dev/null
+	cmake --build build/plain-release --target e2e_tests --parallel $$(nproc)
 
 bench: deps
 	cmake --preset release
