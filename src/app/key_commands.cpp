@@ -42,6 +42,29 @@ namespace {
 
 constexpr std::size_t kTitleSize = 256;
 
+// Bytes in the UTF-8 character that starts with this byte (a byte no
+// character starts with counts as one).
+std::size_t CharacterSize(unsigned char lead) {
+  if (lead >= 0xF0 && lead < 0xF8) return 4;
+  if (lead >= 0xE0 && lead < 0xF0) return 3;
+  if (lead >= 0xC0 && lead < 0xE0) return 2;
+  return 1;
+}
+
+// How many bytes of the text to show in at most `room`: a cut never ends
+// inside a UTF-8 character, so the title stays valid UTF-8 for the desktop.
+std::size_t ShownLength(const char* text, std::size_t room) {
+  std::size_t length = 0;
+  while (length < room && text[length] != '\0') ++length;
+  if (text[length] == '\0') return length;  // nothing cut
+  // The last character kept starts at most three bytes before the cut.
+  for (std::size_t lead = length; lead > 0 && length - lead < 4;) {
+    const auto byte = static_cast<unsigned char>(text[--lead]);
+    if ((byte & 0xC0) != 0x80) return lead + CharacterSize(byte) > length ? lead : length;
+  }
+  return length;
+}
+
 // Flips a setting, applies it to OpenGL, and returns its new value.
 bool ToggleCapability(bool& setting, GLenum capability) {
   setting = !setting;
@@ -184,8 +207,9 @@ void UpdateWindowTitle(HWND window) {
   for (const auto& l : letters)
     if (l.on) std::strcat(flags, l.letter);
   // A long file name is cut so that the letters always fit.
-  const int nameRoom = static_cast<int>(kTitleSize - 1 - std::strlen("Qarmel ") - 2 - std::strlen(flags));
-  std::snprintf(title, sizeof title, "Qarmel %.*s  %s", nameRoom, inputFileName, flags);
+  const std::size_t nameRoom = kTitleSize - 1 - std::strlen("Qarmel ") - 2 - std::strlen(flags);
+  const int nameLength = static_cast<int>(ShownLength(inputFileName, nameRoom));
+  std::snprintf(title, sizeof title, "Qarmel %.*s  %s", nameLength, inputFileName, flags);
   SetWindowTextA(window, title);
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "app/app_state.h"
 #include "app/key_commands.h"
@@ -277,11 +278,30 @@ TEST_F(WindowGl, TheCloseCommandDestroysTheWindow) {
 }
 
 TEST_F(WindowGl, LongFileNamesAreCutToFitTheTitle) {
-  std::memset(inputFileName, 'n', kInputFileNameSize - 1);
-  inputFileName[kInputFileNameSize - 1] = '\0';
-  UpdateWindowTitle(window);
-  EXPECT_EQ(Title().size(), 255u);
-  EXPECT_EQ(Title().substr(Title().size() - 15), "  c f i l p q z");
+  // The title holds 255 bytes; the letters always fit, the name gets the rest.
+  const std::string letters = "   c f i l p q z";
+  const std::size_t room = 255 - std::strlen("Qarmel ") - letters.size();
+  struct Case {
+    std::string name;
+    std::size_t shown;  // bytes of the name in the title
+  };
+  std::vector<Case> cases = {{std::string(kInputFileNameSize - 1, 'n'), room},
+                             // a name that fills the room exactly, up to its last character
+                             {std::string(room - 4, 'n') + "\xF0\x9F\x98\x80", room}};
+  // A character of 2, 3 or 4 bytes starting k bytes before the end of the
+  // room: cut before it unless it fits whole.
+  for (const std::string character : {"\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80"}) {
+    for (std::size_t k = 1; k <= character.size(); ++k) {
+      cases.push_back({std::string(room - k, 'n') + character + "x.cub",
+                       k < character.size() ? room - k : room});
+    }
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name.substr(room - 4));
+    std::strcpy(inputFileName, c.name.c_str());
+    UpdateWindowTitle(window);
+    EXPECT_EQ(Title(), "Qarmel " + c.name.substr(0, c.shown) + letters);
+  }
 }
 
 TEST(WinMainGl, AScriptedRunEndsWithCode0) {
