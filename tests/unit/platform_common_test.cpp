@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <string>
@@ -112,6 +113,57 @@ TEST(FileDialog, AnswersAreCheckedAgainstTheRecord) {
   EXPECT_EQ(platform::StoreChosenPath(record, dir.File("missing")), TRUE);
   EXPECT_EQ(record.nFileExtension, std::strlen(path));  // no extension: the terminator
   EXPECT_EQ(platform::StoreChosenPath(record, ""), FALSE);
+}
+
+TEST(FileDialog, NamesWithoutAnExtensionTakeTheDefaultOne) {
+  TempDir dir;
+  dir.Write("head.cub", {1});
+  dir.Write("both", {1});
+  dir.Write("both.cub", {1});
+  dir.Write("vol.x.cub", {1});
+  ASSERT_EQ(mkdir(dir.File("in.d").c_str(), 0755), 0);
+  dir.Write("in.d/head.cub", {1});
+  const size_t headSize = dir.File("head").size();
+  struct Case {
+    const char* typed;
+    const char* defaultExtension;
+    DWORD pathSize, titleSize;
+    const char* stored;  // nullptr: refused
+  };
+  const Case cases[] = {
+      {"head", "cub", 260, 512, "head.cub"},
+      {"in.d/head", "cub", 260, 512, "in.d/head.cub"},  // a dot in a folder is no extension
+      {"both", "cub", 260, 512, "both"},                // a file by the typed name wins
+      {"head.cub", "cub", 260, 512, "head.cub"},
+      {"vol.x", "cub", 260, 512, nullptr},  // has an extension already
+      {"none", "cub", 260, 512, nullptr},
+      {"head", nullptr, 260, 512, nullptr},
+      {"head", "", 260, 512, nullptr},
+      // The name with its extension must fit both buffers.
+      {"head", "cub", static_cast<DWORD>(headSize + 1), 512, nullptr},
+      {"head", "cub", static_cast<DWORD>(headSize + 5), 512, "head.cub"},
+      {"head", "cub", 260, 5, nullptr},
+      {"head", "cub", 260, 9, "head.cub"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.typed) + " ." +
+                 (c.defaultExtension ? c.defaultExtension : "(none)") + " in " +
+                 std::to_string(c.pathSize) + "/" + std::to_string(c.titleSize));
+    char path[260] = "keep", title[512] = "keep";
+    OPENFILENAMEA record = RecordWith(path, c.pathSize, title, c.titleSize);
+    record.lpstrDefExt = c.defaultExtension;
+    const BOOL stored = platform::StoreChosenPath(record, dir.File(c.typed));
+    if (!c.stored) {
+      EXPECT_EQ(stored, FALSE);
+      EXPECT_STREQ(path, "keep");
+      EXPECT_STREQ(title, "keep");
+      continue;
+    }
+    ASSERT_EQ(stored, TRUE);
+    EXPECT_EQ(std::string(path), dir.File(c.stored));
+    EXPECT_STREQ(title, std::strrchr(c.stored, '/') ? std::strrchr(c.stored, '/') + 1 : c.stored);
+    EXPECT_STREQ(path + record.nFileExtension, std::strchr(c.stored, '.') ? "cub" : "");
+  }
 }
 
 TEST(ChildProcess, CollectsOutputAndExitStatus) {

@@ -88,6 +88,20 @@ bool IsExistingFile(const std::string& path) {
   return stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
+// A typed name without an extension that names no file stands for the name
+// with the record's default extension, when that file exists; else empty.
+std::string WithDefaultExtension(const OPENFILENAMEA& record, std::string_view path,
+                                 std::string_view name) {
+  if (!record.lpstrDefExt || !record.lpstrDefExt[0] || name.empty() ||
+      name.find('.') != std::string_view::npos) {
+    return {};
+  }
+  const std::string typed(path);
+  if (IsExistingFile(typed)) return {};
+  std::string extended = typed + '.' + record.lpstrDefExt;
+  return IsExistingFile(extended) ? extended : std::string();
+}
+
 // The chooser's answer: one path and a line feed.
 std::string AnswerPath(std::string output) {
   while (!output.empty() && (output.back() == '\n' || output.back() == '\r')) output.pop_back();
@@ -156,6 +170,8 @@ std::vector<std::string> KdialogArguments(const OPENFILENAMEA& record,
 BOOL StoreChosenPath(OPENFILENAMEA& record, std::string_view path) {
   if (path.empty()) return FALSE;
   const size_t nameStart = path.rfind('/') == std::string_view::npos ? 0 : path.rfind('/') + 1;
+  const std::string extended = WithDefaultExtension(record, path, path.substr(nameStart));
+  if (!extended.empty()) path = extended;
   const std::string_view name = path.substr(nameStart);
   if (!record.lpstrFile || path.size() >= record.nMaxFile) {
     std::fprintf(stderr, "file dialog: the chosen path is too long (%zu characters, at most %lu)\n",

@@ -31,7 +31,9 @@ std::vector<std::string> KdialogArguments(const OPENFILENAMEA& record,
 
 // Fills the record from the chosen path: TRUE when the path and its file
 // name fit their buffers and (with OFN_FILEMUSTEXIST) the file exists;
-// otherwise FALSE, with one line on standard error saying why.
+// otherwise FALSE, with one line on standard error saying why. A name
+// without an extension that is no file takes the record's default extension
+// when the file with it exists.
 BOOL StoreChosenPath(OPENFILENAMEA& record, std::string_view path);
 
 // Runs the chooser; FALSE on cancel, on a missing dialog program, without a
