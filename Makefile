@@ -30,6 +30,7 @@ run: build
 test: build build-asan
 	ctest --preset default -L 'unit|gl|install'
 	$(XVFB) ctest --preset default -L e2e
+	$(XVFB) ctest --preset default -L soak  # a minute of it; QARMEL_SOAK_SECONDS for longer
 	ctest --preset asan -L 'unit|gl|fuzz' -LE large
 	$(XVFB) ctest --preset asan -L boxes
 	# A plain Release build, as distributions make it, must stay free of warnings at -O3.

@@ -27,6 +27,7 @@ class Process {
   // deadline passed first.
   std::optional<int> WaitForExit(std::chrono::milliseconds deadline);
   bool Running();
+  pid_t pid() const { return pid_; }
 
  private:
   pid_t pid_ = -1;
