@@ -5,6 +5,7 @@
 // the platform layer.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #define WINAPI
@@ -35,6 +36,7 @@ using HCURSOR = struct HCURSOR__*;
 using HBRUSH = struct HBRUSH__*;
 using HMENU = struct HMENU__*;
 using HGDIOBJ = void*;
+using HANDLE = void*;
 
 union LARGE_INTEGER {
   struct {
@@ -84,6 +86,13 @@ BOOL SetCursorPos(int x, int y);
 // The client area: left and top 0, right and bottom its size.
 BOOL GetClientRect(HWND window, RECT* rect);
 BOOL ClientToScreen(HWND window, POINT* point);
+
+// Memory -------------------------------------------------------------------
+// The process's heap (the C library's), and giving the free memory at its
+// end and in its free blocks back to the system; returns the largest free
+// block's size as Win32 does, or 0 when it is not known.
+HANDLE GetProcessHeap();
+std::size_t HeapCompact(HANDLE heap, DWORD flags);
 
 // Clocks -------------------------------------------------------------------
 // Milliseconds since an arbitrary start, wrapping at 2^32.

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/winapi.h"
 #include "surface/direction_tables.h"
 
 OGLcuberille::OGLcuberille()
@@ -59,6 +60,9 @@ void OGLcuberille::ApplyRenderMethod() {
     drawRoutine = &OGLcuberille::DrawDisplayLists;
     BuildStripLists();
   }
+  // The geometry given up (arrays, lists) is large: without this, every
+  // switch of method or texturing leaves the process bigger for good.
+  HeapCompact(GetProcessHeap(), 0);
 }
 
 void OGLcuberille::ReleaseQuadArrays() {
