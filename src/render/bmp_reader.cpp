@@ -82,7 +82,7 @@ bool Fail(std::FILE* file, const char* path, const char* reason, unsigned char* 
 
 bool ReadBmpPixels(const char* path, BmpPixels& out) {
   std::printf("%sinput file: %s \n", kLog, path);
-  std::FILE* file = std::fopen(path, "rb");
+  std::FILE* file = std::fopen(path, "rbe");
   if (!file) {
     std::printf("%scould not open %s \n", kLog, path);
     return false;

@@ -107,7 +107,7 @@ int SkipChunk(std::FILE* file, std::uint32_t bodySize) {
 }
 
 VOXSPACE* LoadCub(const char* path) {
-  std::FILE* file = path ? std::fopen(path, "rb") : nullptr;
+  std::FILE* file = path ? std::fopen(path, "rbe") : nullptr;
   if (!file) return nullptr;
   if (!IsRegularFile(file)) {
     std::fclose(file);

@@ -67,6 +67,7 @@ ChildResult RunChildProcess(const std::vector<std::string>& argv) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+  posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);  // only the three standard streams
   pid_t pid = 0;
   const int error = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
@@ -95,6 +96,7 @@ bool BackgroundChild::Start(const std::vector<std::string>& argv, const std::vec
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
   posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
   pid_t pid = 0;
   const int error = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environmentPointers.data());
   posix_spawn_file_actions_destroy(&actions);

@@ -13,6 +13,7 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -53,8 +54,9 @@ std::vector<std::string> ZenityArguments(HWND owner, LPCSTR text, LPCSTR caption
 
 // Dispatches what the windows must still get while a box is open; input
 // waits for nobody (dropped), the quit message is kept for the main loop.
-void PumpWhileModal(std::vector<MSG>& kept) {
-  platform::sdl::PumpEvents(true, 10);
+// With `wait`, first waits up to 10 ms for an event.
+void PumpWhileModal(std::vector<MSG>& kept, bool wait) {
+  platform::sdl::PumpEvents(wait, 10);
   MSG message;
   while (platform::TakeFromQueue(&message)) {
     if (message.message == WM_QUIT) {
@@ -66,22 +68,35 @@ void PumpWhileModal(std::vector<MSG>& kept) {
   }
 }
 
-// The box in a child process; false when zenity cannot be run.
+// Without a session bus (a bare X server, as in tests and kiosks) GTK's
+// settings store would try to start one for every box: the box then uses
+// an in-memory store. A desktop session keeps its own fonts and themes.
+std::vector<std::string> ZenityEnvironment() {
+  const char* bus = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+  const char* backend = std::getenv("GSETTINGS_BACKEND");
+  if ((bus && *bus) || backend) return {};
+  return {"GSETTINGS_BACKEND=memory"};
+}
+
+// The box in a child process; false when zenity could not be run or ended
+// without showing one (0 is OK, 1 the box closed otherwise).
 bool ShowToolkitBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   platform::BackgroundChild box;
-  // An in-memory settings store: the box reads no desktop settings daemon
-  // and writes nothing.
-  if (!box.Start(ZenityArguments(owner, text, caption, type), {"GSETTINGS_BACKEND=memory"})) return false;
+  if (!box.Start(ZenityArguments(owner, text, caption, type), ZenityEnvironment())) return false;
   std::vector<MSG> kept;
   while (!box.Ended()) {
     if (platform::Windows().empty()) {
       SDL_Delay(10);  // nothing to keep alive meanwhile
     } else {
-      PumpWhileModal(kept);
+      PumpWhileModal(kept, true);
     }
   }
+  // Input sent to the owner before the box closed may still wait in the
+  // connection: it belongs to the modal time and is dropped too (what
+  // comes after the box is gone is not waited for).
+  if (!platform::Windows().empty()) PumpWhileModal(kept, false);
   for (const MSG& m : kept) platform::PostToQueue(m.hwnd, m.message, m.wParam, m.lParam);
-  return true;
+  return box.exitStatus() == 0 || box.exitStatus() == 1;
 }
 
 void ShowSdlBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
