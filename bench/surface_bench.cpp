@@ -50,7 +50,7 @@ void BM_SumBytes(benchmark::State& state) {
   const VOXSPACE* v = VolumeFor(state);
   for (auto _ : state) {
     std::uint64_t sum = 0;
-    for (std::uint32_t i = 0; i < v->dataSize; ++i) sum += v->data[i];
+    for (std::uint64_t i = 0; i < v->dataSize; ++i) sum += v->data[i];
     benchmark::DoNotOptimize(sum);
   }
   state.SetLabel(NameFor(state));

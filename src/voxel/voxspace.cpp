@@ -35,10 +35,12 @@ std::optional<std::uint64_t> DataSize(std::uint64_t voxels, std::uint32_t bitsPe
 
 // The buffer always holds one byte per voxel, even when bitsPerVoxel is
 // below 8, because every reader of the volume addresses one byte per
-// voxel; and all of dataSize, which a DAT1 body fills. None when the size
-// does not fit.
+// voxel; and all of dataSize, which a DAT1 body fills, unless dataSize is
+// beyond any DAT1's 32-bit size word (no body can ever fill it then). None
+// when the size does not fit.
 std::optional<std::size_t> BufferBytes(std::uint64_t voxels, std::uint64_t dataSize) {
-  std::uint64_t bytes = voxels > dataSize ? voxels : dataSize;
+  const std::uint64_t fillable = dataSize <= UINT32_MAX ? dataSize : 0;
+  std::uint64_t bytes = voxels > fillable ? voxels : fillable;
   if (bytes == 0) bytes = 1;  // a volume without voxels still has a buffer
   if (bytes > SIZE_MAX) return std::nullopt;
   return static_cast<std::size_t>(bytes);
