@@ -115,6 +115,7 @@ TEST_F(WindowE2E, KeysToggleTheTitleAndGShowsTheGeometryBox) {
   EXPECT_TRUE(WaitForTitle(id, "Qarmel phantom.cub   f i l p q t"));
   ASSERT_TRUE(Xdotool({"key", "g"}));
   ASSERT_TRUE(PressKeyIn("Geometry Info", "Return"));
+  ASSERT_TRUE(WaitUntilChildless(viewer->pid()));  // the viewer takes keys again
   EXPECT_NE(Stderr().find("Geometry Info: quad count : \n\n"), std::string::npos) << Stderr();
   ASSERT_TRUE(Xdotool({"windowfocus", "--sync", id, "key", "Escape"}));
   EXPECT_EQ(viewer->WaitForExit(seconds(30)), 0);

@@ -50,8 +50,8 @@ struct KeyCase {
 
 // Dithering (i) and the perspective hint (p) change no pixel on Mesa's
 // llvmpipe, which dithers nothing at 8 bits per channel and interpolates
-// texture coordinates with perspective always: their cases would be dead
-// by nature here. The render-method keys keep the picture but for the
+// texture coordinates with perspective always: i has no case, and p's case
+// keeps the textured picture. The render-method keys keep the picture but for the
 // border faces that only the strip lists hold; fast lighting gives exactly
 // the lit colours, so key 3 shows only on the fly camera with lighting off,
 // where the colours of the last polar frame replace white. The axes sit
@@ -76,7 +76,7 @@ const KeyCase kCases[] = {
     {"near", "", "--distance 30", "default", nullptr},
     {"near-texture", "t", "--distance 30", "near", nullptr},
     {"near-texture-filtered", "tq", "--distance 30", "near-texture", nullptr},
-    {"near-texture-perspective-hint", "tp", "--distance 30", "near", nullptr},
+    {"near-texture-perspective-hint", "tp", "--distance 30", "near", "near-texture"},
 };
 
 std::string BaselinePath(const std::string& file) { return std::string(QARMEL_BASELINE_DIR) + "/" + file + ".png"; }

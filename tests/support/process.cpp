@@ -1,5 +1,6 @@
 #include "process.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -34,7 +35,9 @@ Process::Process(const std::vector<std::string>& argv, const LaunchOptions& opti
   args.push_back(nullptr);
   pid_ = fork();
   if (pid_ < 0) throw std::runtime_error("fork failed");
+  if (pid_ > 0) setpgid(pid_, pid_);  // as the child does: no window in which a kill misses the group
   if (pid_ == 0) {
+    setpgid(0, 0);  // its own group: whatever it starts (a box) ends with it
     if (!options.workingDirectory.empty() && chdir(options.workingDirectory.c_str()) != 0) _exit(126);
     for (const auto& [name, value] : options.environment) {
       if (value) setenv(name.c_str(), value->c_str(), 1);
@@ -49,7 +52,7 @@ Process::Process(const std::vector<std::string>& argv, const LaunchOptions& opti
 
 Process::~Process() {
   if (Running()) {
-    kill(pid_, SIGKILL);
+    kill(-pid_, SIGKILL);
     WaitForExit(std::chrono::seconds(5));
   }
 }
@@ -83,4 +86,40 @@ std::string ReadTextFile(const std::string& path) {
   std::stringstream text;
   text << in.rdbuf();
   return text.str();
+}
+
+namespace {
+
+// Whether some process in /proc names `parent` as its parent.
+bool HasChild(pid_t parent) {
+  DIR* proc = opendir("/proc");
+  if (!proc) return false;
+  bool found = false;
+  while (const dirent* entry = readdir(proc)) {
+    if (found || entry->d_name[0] < '0' || entry->d_name[0] > '9') continue;
+    std::ifstream stat(std::string("/proc/") + entry->d_name + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    // pid (comm) state ppid ...: the name may hold blanks, the last ')' ends it.
+    const auto close = line.rfind(')');
+    if (close == std::string::npos) continue;
+    std::istringstream rest(line.substr(close + 1));
+    std::string state;
+    long ppid = 0;
+    rest >> state >> ppid;
+    found = ppid == parent;
+  }
+  closedir(proc);
+  return found;
+}
+
+}  // namespace
+
+bool WaitUntilChildless(pid_t pid, std::chrono::milliseconds deadline) {
+  const auto end = std::chrono::steady_clock::now() + deadline;
+  while (HasChild(pid)) {
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
 }

@@ -39,3 +39,7 @@ std::optional<int> RunToEnd(const std::vector<std::string>& argv,
                             std::chrono::milliseconds deadline = std::chrono::seconds(30));
 
 std::string ReadTextFile(const std::string& path);
+
+// Polls until the process has no child processes left (not even unreaped
+// ones), or the deadline passes; true when it has none.
+bool WaitUntilChildless(pid_t pid, std::chrono::milliseconds deadline = std::chrono::seconds(30));
