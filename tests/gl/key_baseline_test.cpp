@@ -76,7 +76,7 @@ const KeyCase kCases[] = {
     {"near", "", "--distance 30", "default", nullptr},
     {"near-texture", "t", "--distance 30", "near", nullptr},
     {"near-texture-filtered", "tq", "--distance 30", "near-texture", nullptr},
-    {"near-texture-perspective-hint", "tp", "--distance 30", "near", "near-texture"},
+    {"near-texture-correction-hint", "tp", "--distance 30", "near", "near-texture"},
 };
 
 std::string BaselinePath(const std::string& file) { return std::string(QARMEL_BASELINE_DIR) + "/" + file + ".png"; }
