@@ -5,6 +5,7 @@
 //   cubgen phantom SIZE OUT.cub   a head phantom made of ellipsoids, cut open
 //   cubgen sphere SIZE OUT.cub    a hollow sphere
 //   cubgen noise SIZE OUT.cub     thresholded smooth noise: blobs and tunnels
+//   cubgen scan SIZE OUT.cub      the phantom with a brain of fine tissue, as a thresholded scan
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -18,7 +19,7 @@ namespace {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: cubgen phantom|sphere|noise SIZE OUT.cub\n"
+               "usage: cubgen phantom|sphere|noise|scan SIZE OUT.cub\n"
                "  SIZE: edge of a cubic volume, or WxHxD, in voxels, 8 to 1024 each\n");
   return 2;
 }
@@ -42,6 +43,8 @@ int main(int argc, char** argv) {
     volume = MakeHollowSphere(dx);
   } else if (std::strcmp(argv[1], "noise") == 0) {
     volume = MakeNoiseField(dx, dy, dz, 1);
+  } else if (std::strcmp(argv[1], "scan") == 0) {
+    volume = MakeScanPhantom(dx, dy, dz, 1);
   } else {
     return Usage();
   }

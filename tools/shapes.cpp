@@ -132,6 +132,20 @@ CubVolume MakeNoiseField(std::uint32_t dimX, std::uint32_t dimY, std::uint32_t d
   return volume;
 }
 
+CubVolume MakeScanPhantom(std::uint32_t dimX, std::uint32_t dimY, std::uint32_t dimZ, std::uint32_t seed) {
+  std::mt19937 random(seed);
+  const std::uint32_t largest = std::max(dimX, std::max(dimY, dimZ));
+  const ValueNoise tissue(largest, 4, random);
+  CubVolume volume = MakeHeadPhantom(dimX, dimY, dimZ);
+  for (std::uint32_t z = 0; z < dimZ; ++z)
+    for (std::uint32_t y = 0; y < dimY; ++y)
+      for (std::uint32_t x = 0; x < dimX; ++x) {
+        std::uint8_t& v = volume.At(x, y, z);
+        if (v == 100 && tissue.At(x, y, z) < 0.5f) v = 0;
+      }
+  return volume;
+}
+
 CubVolume MakeRandomHalf(std::uint32_t edge, std::uint32_t seed) {
   std::mt19937 random(seed);
   CubVolume volume;

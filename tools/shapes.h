@@ -21,6 +21,11 @@ CubVolume MakeHollowSphere(std::uint32_t edge);
 CubVolume MakeNoiseField(std::uint32_t edge, std::uint32_t seed);
 CubVolume MakeNoiseField(std::uint32_t dimX, std::uint32_t dimY, std::uint32_t dimZ, std::uint32_t seed);
 
+// The head phantom as a thresholded scan shows it: the brain breaks up
+// into fine tissue (noise on a lattice of 4 voxels), so its surface is
+// made of short runs of faces, as a real scan's is.
+CubVolume MakeScanPhantom(std::uint32_t dimX, std::uint32_t dimY, std::uint32_t dimZ, std::uint32_t seed);
+
 // Each voxel solid with probability one half: the worst case for anything
 // that walks the surface.
 CubVolume MakeRandomHalf(std::uint32_t edge, std::uint32_t seed);
