@@ -36,7 +36,8 @@ const char kHelpText[] =
     " \n"
     " [escape] to quit \n"
     " \n"
-    " Qarmel, by the Qarmel developers";
+    " Qarmel, by the Qarmel developers\n"
+    " [m] \t toggle merged faces ";
 
 namespace {
 
@@ -154,6 +155,7 @@ bool UntitledChange(HWND window, WPARAM character) {
     case 'v': ChangeFieldOfView(-5); return true;
     case 'o': appSettings.showAxes = !appSettings.showAxes; return true;
     case 'x': appSettings.showFps = !appSettings.showFps; return true;
+    case 'm': theSurface.SetMerged(!theSurface.merged); return true;
     default: return false;
   }
 }

@@ -29,26 +29,28 @@ void DrawQuadArray(const Quad* quads, std::uint32_t quadCount, bool textured) {
 }  // namespace
 
 int OGLcuberille::DrawQuads() {
+  const QuadList* lists = DrawnQuadLists();
   glEnableClientState(GL_VERTEX_ARRAY);
   for (int d = 0; d < kFaceDirections; ++d) {
     // A direction without an array (released after a failed build) is skipped.
-    if (!Visible(visibleMask, d) || !quadLists[d].quads) continue;
+    if (!Visible(visibleMask, d) || !lists[d].quads) continue;
     if (fastLighting) glColor3f(directionColors[d][0], directionColors[d][1], directionColors[d][2]);
     glNormal3fv(normals[d]);
-    DrawQuadArray(quadLists[d].quads, quadLists[d].quadCount, false);
+    DrawQuadArray(lists[d].quads, lists[d].quadCount, false);
   }
   glDisableClientState(GL_VERTEX_ARRAY);
   return 1;
 }
 
 int OGLcuberille::DrawTexturedQuads() {
+  const QuadList* lists = DrawnQuadLists();
   glEnableClientState(GL_VERTEX_ARRAY);
   glEnableClientState(GL_TEXTURE_COORD_ARRAY);
   for (int d = 0; d < kFaceDirections; ++d) {
-    if (!Visible(visibleMask, d) || !quadLists[d].quads) continue;
+    if (!Visible(visibleMask, d) || !lists[d].quads) continue;
     if (fastLighting) glColor3f(directionColors[d][0], directionColors[d][1], directionColors[d][2]);
     glNormal3fv(normals[d]);
-    DrawQuadArray(quadLists[d].quads, quadLists[d].quadCount, true);
+    DrawQuadArray(lists[d].quads, lists[d].quadCount, true);
   }
   glDisableClientState(GL_TEXTURE_COORD_ARRAY);
   glDisableClientState(GL_VERTEX_ARRAY);

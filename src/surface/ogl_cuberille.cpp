@@ -16,6 +16,7 @@ OGLcuberille::OGLcuberille()
       drawRoutine(&OGLcuberille::DrawQuads),
       normals{},
       quadLists{},
+      mergedQuads{},
       displayLists{},
       voxelSize{1.0f, 1.0f, 1.0f},
       renderMethod(QUADS),
@@ -50,15 +51,29 @@ void OGLcuberille::SetTexturing(int on) {
   ApplyRenderMethod();
 }
 
+void OGLcuberille::SetMerged(bool on) {
+  merged = on;
+  ApplyRenderMethod();
+}
+
 void OGLcuberille::ApplyRenderMethod() {
   if (renderMethod == QUADS) {
     DeleteDisplayLists();
+    ReleaseQuadArrays(merged ? quadLists : mergedQuads);
     drawRoutine = textured ? &OGLcuberille::DrawTexturedQuads : &OGLcuberille::DrawQuads;
-    BuildQuads();
+    if (merged) {
+      BuildMergedQuads();
+    } else {
+      BuildQuads();
+    }
   } else {
     ReleaseQuadArrays();
     drawRoutine = &OGLcuberille::DrawDisplayLists;
-    BuildStripLists();
+    if (merged) {
+      BuildMergedLists();
+    } else {
+      BuildStripLists();
+    }
   }
   // The geometry given up (arrays, lists) is large: without this, every
   // switch of method or texturing leaves the process bigger for good.
@@ -66,10 +81,15 @@ void OGLcuberille::ApplyRenderMethod() {
 }
 
 void OGLcuberille::ReleaseQuadArrays() {
+  ReleaseQuadArrays(quadLists);
+  ReleaseQuadArrays(mergedQuads);
+}
+
+void OGLcuberille::ReleaseQuadArrays(QuadList* lists) {
   for (int d = 0; d < kFaceDirections; ++d) {
-    std::free(quadLists[d].quads);
-    quadLists[d].quads = nullptr;
-    quadCapacity_[d] = 0;
+    std::free(lists[d].quads);
+    lists[d].quads = nullptr;
+    if (lists == quadLists) quadCapacity_[d] = 0;
   }
 }
 

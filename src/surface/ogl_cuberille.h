@@ -28,9 +28,14 @@ class OGLcuberille {
   std::int32_t BuildQuads();
   // TRISTRIP_DISPLIST geometry: one display list per direction.
   int BuildStripLists();
+  // Merged geometry for either method: each direction's faces joined
+  // into rectangles, one quad each, in mergedQuads or in the lists.
+  std::int32_t BuildMergedQuads();
+  int BuildMergedLists();
 
   void SetRenderMethod(int method);
   void SetTexturing(int on);
+  void SetMerged(bool on);
   void ApplyRenderMethod();
 
   // The per-frame entry: with the query (polar camera) finds the directions
@@ -53,6 +58,7 @@ class OGLcuberille {
   DrawRoutine drawRoutine;
   float normals[kFaceDirections][3];
   QuadList quadLists[kFaceDirections];
+  QuadList mergedQuads[kFaceDirections];  // counts are rectangles, not faces
   std::uint32_t displayLists[kFaceDirections];
   Vertex boxTriangles[kFaceDirections][3] = {};
   float directionColors[kFaceDirections][4] = {};
@@ -61,6 +67,7 @@ class OGLcuberille {
   std::int32_t renderMethod;
   std::int32_t textured;
   std::int32_t fastLighting;
+  bool merged = false;  // draw merged rectangles instead of single faces
 
   // Kept with the one surface rather than as loose globals.
   static constexpr int kFeedbackSize = 512;  // six markers and six 9-vertex polygons need 402
@@ -69,9 +76,14 @@ class OGLcuberille {
 
  private:
   void ReleaseQuadArrays();
+  void ReleaseQuadArrays(QuadList* lists);  // the arrays; the counts stay
   void DeleteDisplayLists();
   template <FaceDirection D>
   int BuildDirectionStrips();
+  template <FaceDirection D>
+  int BuildDirectionRectangles();
+  int CompileDirectionLists(const DrawRoutine (&builders)[kFaceDirections]);
+  const QuadList* DrawnQuadLists() const { return merged ? mergedQuads : quadLists; }
 
   // How many quads each held array has room for: a rebuild with the same
   // counts (a texturing toggle) writes into the arrays it has instead of

@@ -17,6 +17,7 @@
 
 #include "surface/byte_vectors.h"
 #include "surface/direction_tables.h"
+#include "surface/merged_scan.h"
 #include "surface/ogl_cuberille.h"
 #include "surface/volume_view.h"
 
@@ -166,8 +167,74 @@ bool WriteAllFaces(const VolumeView& view, const Placement& place, QuadWriter& o
   return true;
 }
 
+// Counts the rectangles of a direction (a first pass sizes the array).
+struct RectangleCounter {
+  std::uint64_t vertices = 0;
+  void Normal(const float*) {}
+  void Begin() {}
+  void TexCoord(float, float) {}
+  void Vertex(float, float, float) { ++vertices; }
+  void End() {}
+};
+
+// Writes the rectangles as quads into an array of exactly `count`.
+class RectangleWriter {
+ public:
+  RectangleWriter(Quad* quads, std::uint64_t count) : quads_(quads), end_(4 * count) {}
+  void Normal(const float*) {}
+  void Begin() {}
+  void TexCoord(float s, float t) { s_ = s, t_ = t; }
+  void Vertex(float x, float y, float z) {
+    if (next_ >= end_) return;
+    ::Vertex& v = quads_[next_ / 4].corners[next_ % 4];
+    v.x = x, v.y = y, v.z = z, v.s = s_, v.t = t_;
+    ++next_;
+  }
+  void End() {}
+
+ private:
+  Quad* quads_;
+  std::uint64_t end_;
+  std::uint64_t next_ = 0;
+  float s_ = 0, t_ = 0;
+};
+
+template <FaceDirection D>
+bool BuildMergedDirection(const VOXSPACE* volume, const float voxelSize[3], QuadList& list) {
+  RectangleCounter counter;
+  ScanRectangles<D>(volume, voxelSize, true, RunExtent::kInterior, counter);
+  const std::uint64_t count = counter.vertices / 4;
+  if (count > UINT32_MAX) return false;
+  list.quadCount = static_cast<std::uint32_t>(count);
+  list.quads = AllocateQuads(list.quadCount);
+  if (!list.quads) return false;
+  RectangleWriter writer(list.quads, count);
+  ScanRectangles<D>(volume, voxelSize, true, RunExtent::kInterior, writer);
+  return true;
+}
+
 }  // namespace
 }  // namespace surface
+
+std::int32_t OGLcuberille::BuildMergedQuads() {
+  using namespace surface;
+  if (!voxSpace) return 0;
+  using Build = bool (*)(const VOXSPACE*, const float*, QuadList&);
+  static constexpr Build kBuilds[kFaceDirections] = {
+      BuildMergedDirection<LEFT>, BuildMergedDirection<RIGHT>, BuildMergedDirection<DOWN>,
+      BuildMergedDirection<UP>,   BuildMergedDirection<BACK>,  BuildMergedDirection<FRONT>};
+  std::uint64_t total = 0;
+  for (int d = 0; d < kFaceDirections; ++d) {
+    std::free(mergedQuads[d].quads);
+    mergedQuads[d] = QuadList{};
+    if (!kBuilds[d](voxSpace, voxelSize, mergedQuads[d])) {
+      ReleaseQuadArrays(mergedQuads);  // none is drawn half built
+      return 0;
+    }
+    total += mergedQuads[d].quadCount;
+  }
+  return static_cast<std::int32_t>(std::min<std::uint64_t>(total, INT32_MAX));
+}
 
 std::int32_t OGLcuberille::BuildQuads() {
   using namespace surface;

@@ -1,44 +1,66 @@
-// The TRISTRIP_DISPLIST geometry: one display list per direction, compiled
-// from the strip builder of that direction straight into OpenGL.
+// The display-list geometry: one display list per direction, compiled from
+// the builder of that direction straight into OpenGL: the strips, or in
+// merged mode the rectangles.
 #include <GL/gl.h>
 
+#include "surface/merged_scan.h"
 #include "surface/ogl_cuberille.h"
 #include "surface/strip_scan.h"
 
 namespace {
 
-// Hands the strip builder's calls to OpenGL (inside glNewList/glEndList).
-struct GlStripSink {
+// Hands a builder's calls to OpenGL (inside glNewList/glEndList).
+template <GLenum kMode>
+struct GlSink {
   void Normal(const float n[3]) { glNormal3fv(n); }
-  void Begin() { glBegin(GL_TRIANGLE_STRIP); }
+  void Begin() { glBegin(kMode); }
   void TexCoord(float s, float t) { glTexCoord2f(s, t); }
   void Vertex(float x, float y, float z) { glVertex3f(x, y, z); }
   void End() { glEnd(); }
 };
 
+using Builder = int (OGLcuberille::*)();
+
 }  // namespace
 
 template <FaceDirection D>
 int OGLcuberille::BuildDirectionStrips() {
-  GlStripSink sink;
+  GlSink<GL_TRIANGLE_STRIP> sink;
   return surface::ScanStrips<D>(voxSpace, voxelSize, textured != 0, sink);
 }
 
-int OGLcuberille::BuildStripLists() {
+template <FaceDirection D>
+int OGLcuberille::BuildDirectionRectangles() {
+  GlSink<GL_QUADS> sink;
+  return surface::ScanRectangles<D>(voxSpace, voxelSize, textured != 0, surface::RunExtent::kWhole, sink);
+}
+
+int OGLcuberille::CompileDirectionLists(const Builder (&builders)[kFaceDirections]) {
   for (int d = 0; d < kFaceDirections; ++d) {
     if (displayLists[d] != 0) glDeleteLists(displayLists[d], 1);
     displayLists[d] = glGenLists(1);
     if (displayLists[d] == 0) return 0;
   }
-  using Builder = int (OGLcuberille::*)();
+  for (int d = 0; d < kFaceDirections; ++d) {
+    glNewList(displayLists[d], GL_COMPILE);
+    (this->*builders[d])();
+    glEndList();
+  }
+  return 1;
+}
+
+int OGLcuberille::BuildStripLists() {
   static constexpr Builder kBuilders[kFaceDirections] = {
       &OGLcuberille::BuildDirectionStrips<LEFT>, &OGLcuberille::BuildDirectionStrips<RIGHT>,
       &OGLcuberille::BuildDirectionStrips<DOWN>, &OGLcuberille::BuildDirectionStrips<UP>,
       &OGLcuberille::BuildDirectionStrips<BACK>, &OGLcuberille::BuildDirectionStrips<FRONT>};
-  for (int d = 0; d < kFaceDirections; ++d) {
-    glNewList(displayLists[d], GL_COMPILE);
-    (this->*kBuilders[d])();
-    glEndList();
-  }
-  return 1;
+  return CompileDirectionLists(kBuilders);
+}
+
+int OGLcuberille::BuildMergedLists() {
+  static constexpr Builder kBuilders[kFaceDirections] = {
+      &OGLcuberille::BuildDirectionRectangles<LEFT>, &OGLcuberille::BuildDirectionRectangles<RIGHT>,
+      &OGLcuberille::BuildDirectionRectangles<DOWN>, &OGLcuberille::BuildDirectionRectangles<UP>,
+      &OGLcuberille::BuildDirectionRectangles<BACK>, &OGLcuberille::BuildDirectionRectangles<FRONT>};
+  return CompileDirectionLists(kBuilders);
 }

@@ -103,4 +103,24 @@ TEST(ShotE2E, KeysAndCameraOptionsChangeThePicture) {
   EXPECT_EQ(ReadTextFile(dir.File("stdout.txt")).rfind("quad count : \n\n", 0), 0u);
 }
 
+// --merged builds only the merged geometry, before the first frame: the
+// picture is the one key m gives, and nearly the single faces' one.
+TEST(ShotE2E, MergedStartShowsWhatKeyMShows) {
+  TempDir dir;
+  LaunchOptions quiet;
+  quiet.stdoutFile = dir.File("stdout.txt");
+  const std::vector<std::vector<std::string>> runs = {
+      {"strips.png"}, {"m.png", "--keys", "m"}, {"merged.png", "--merged"}};
+  for (const auto& run : runs) {
+    std::vector<std::string> arguments = {QARMEL_SHOT, QARMEL_SAMPLE, "-o", dir.File(run[0])};
+    arguments.insert(arguments.end(), run.begin() + 1, run.end());
+    ASSERT_EQ(Process(arguments, quiet).WaitForExit(seconds(60)), 0) << run[0];
+  }
+  const auto strips = ReadPng(dir.File("strips.png")), keyM = ReadPng(dir.File("m.png")),
+             merged = ReadPng(dir.File("merged.png"));
+  ASSERT_TRUE(strips && keyM && merged);
+  EXPECT_EQ(CountDifferences(*keyM, *merged, 0), 0);
+  EXPECT_LE(CountDifferences(*strips, *merged, 0), strips->width * strips->height / 1000);
+}
+
 }  // namespace

@@ -64,6 +64,8 @@ int main(int argc, char** argv) {
   if (!LoadVolume(options->input)) return Fail("cannot load " + options->input);
   if (options->info) return PrintInfo();
 
+  // Set before the first frame so that only the merged geometry is built.
+  theSurface.merged = options->merged;
   if (!OpenShotWindow(options->width, options->height))
     return Fail("no offscreen OpenGL context (Mesa's EGL surfaceless platform)");
   // The first frame is the picture unless the camera or keys change it.

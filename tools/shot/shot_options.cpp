@@ -18,6 +18,7 @@ const char kShotUsage[] =
     "  --distance D           polar camera distance\n"
     "  --keys CHARS           viewer key commands applied in order before the frame\n"
     "                         (0 fly camera, 1 quads, t texture, l lighting, ...)\n"
+    "  --merged               start with merged faces (as key m), fewer polygons\n"
     "  --info                 print the face counts instead of rendering\n"
     "  --help                 this text\n"
     "  --version              the version\n";
@@ -73,6 +74,8 @@ std::optional<ShotOptions> ParseShotOptions(int argc, const char* const* argv, s
       o.help = true;
     } else if (arg == "--version") {
       o.version = true;
+    } else if (arg == "--merged") {
+      o.merged = true;
     } else if (arg == "--info") {
       o.info = true;
     } else if (arg == "-o" || arg == "--output") {

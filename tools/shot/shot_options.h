@@ -10,6 +10,7 @@ struct ShotOptions {
   int width = 512, height = 512;
   std::optional<float> heading, elevation, distance;
   std::string keys;  // viewer key commands, applied in order
+  bool merged = false;  // start with merged faces (key m), built once
   bool info = false;
   bool help = false;
   bool version = false;

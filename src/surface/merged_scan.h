@@ -1,0 +1,117 @@
+// The merged geometry of one direction: the faces of a plane joined into
+// rectangles, so that a flat patch of n faces costs four vertices instead
+// of 2n + 2. Each rectangle is one quad, counter-clockwise seen from
+// outside; with texturing, s runs along the run axis and t along the middle
+// axis in whole voxels from the rectangle's corner, so a repeating texture
+// shows once per voxel as on the strips.
+//
+// The rectangles are found greedily, line by line: a line's first run
+// takes the same span of every following line that has all of it. The
+// corners are computed from voxel indices alone, so neighbouring
+// rectangles meet at exactly the same coordinates.
+#pragma once
+
+#include <cstdint>
+
+#include "surface/face_planes.h"
+
+namespace surface {
+
+// True when bits [start, start + n) of the line are all set.
+inline bool HasSpan(const std::uint64_t* line, std::size_t start, std::size_t n) {
+  for (std::size_t i = start, end = start + n; i < end;) {
+    const std::size_t bit = i & 63, take = std::min<std::size_t>(64 - bit, end - i);
+    const std::uint64_t mask = (take == 64 ? ~std::uint64_t{0} : ((std::uint64_t{1} << take) - 1)) << bit;
+    if ((line[i >> 6] & mask) != mask) return false;
+    i += take;
+  }
+  return true;
+}
+
+inline void ClearSpan(std::uint64_t* line, std::size_t start, std::size_t n) {
+  for (std::size_t i = start, end = start + n; i < end;) {
+    const std::size_t bit = i & 63, take = std::min<std::size_t>(64 - bit, end - i);
+    const std::uint64_t mask = (take == 64 ? ~std::uint64_t{0} : ((std::uint64_t{1} << take) - 1)) << bit;
+    line[i >> 6] &= ~mask;
+    i += take;
+  }
+}
+
+// Calls f(start, width, firstLine, height) for every rectangle of the
+// plane, line indices relative to the plane; takes the plane's bits.
+template <typename F>
+void ForEachRectangle(const FacePlane& plane, F f) {
+  for (std::size_t i = 0; i < plane.lines; ++i) {
+    ForEachRun(plane.Line(i), plane.length, [&](std::size_t start, std::size_t width) {
+      std::size_t height = 1;
+      while (i + height < plane.lines && HasSpan(plane.Line(i + height), start, width)) {
+        ClearSpan(plane.Line(i + height), start, width);
+        ++height;
+      }
+      f(start, width, i, height);
+    });
+  }
+}
+
+// One rectangle of plane `outer`: run indices start .. start+width-1,
+// middle indices middle .. middle+height-1.
+template <FaceDirection D, class Sink>
+inline void EmitRectangle(Sink& sink, const Placement& place, std::uint32_t outer, std::size_t middle,
+                          std::size_t height, std::size_t start, std::size_t width, bool textured) {
+  constexpr ScanOrder order = kStripScan[D];
+  std::uint32_t low[3], span[3];
+  low[order.outer] = outer, span[order.outer] = 1;
+  low[order.middle] = static_cast<std::uint32_t>(middle), span[order.middle] = static_cast<std::uint32_t>(height);
+  low[order.run] = static_cast<std::uint32_t>(start), span[order.run] = static_cast<std::uint32_t>(width);
+  for (const CornerOffset& c : kQuadCorners[D]) {
+    const int offset[3] = {c.dx, c.dy, c.dz};
+    float at[3];
+    for (int axis = 0; axis < 3; ++axis) at[axis] = place.Corner(axis, low[axis] + (offset[axis] ? span[axis] : 0));
+    if (textured) {
+      sink.TexCoord(offset[order.run] ? static_cast<float>(width) : 0.0f,
+                    offset[order.middle] ? static_cast<float>(height) : 0.0f);
+    }
+    sink.Vertex(at[0], at[1], at[2]);
+  }
+}
+
+// Which faces the rectangles cover: the strips' (whole run axis) or the
+// quads' (the interior only, as the census counts them).
+enum class RunExtent { kWhole, kInterior };
+
+// Emits the normal, then all rectangles of the direction as one run of
+// quads between Begin and End; 0 without a volume.
+template <FaceDirection D, class Sink>
+int ScanRectangles(const VOXSPACE* volume, const float voxelSize[3], bool textured, RunExtent extent, Sink& sink) {
+  if (!volume) return 0;
+  const VolumeView view(*volume);
+  const Placement place(view, voxelSize);
+  sink.Normal(kNormals[D]);
+  sink.Begin();
+  const bool scanned = ForEachFacePlane<D>(view, [&](const FacePlane& plane) {
+    if (extent == RunExtent::kInterior && plane.length > 0) {
+      for (std::size_t i = 0; i < plane.lines; ++i) {
+        ClearSpan(plane.Line(i), 0, 1);
+        ClearSpan(plane.Line(i), plane.length - 1, 1);
+      }
+    }
+    ForEachRectangle(plane, [&](std::size_t start, std::size_t width, std::size_t line, std::size_t height) {
+      EmitRectangle<D>(sink, place, plane.outer, plane.firstLine + line, height, start, width, textured);
+    });
+  });
+  if (!scanned) {
+    // Without scratch bits, every run is a rectangle of one line.
+    ForEachRunOneByOne<D>(view, [&](std::uint32_t outer, std::uint32_t middle, std::size_t start, std::size_t width) {
+      const std::size_t end = start + width, last = view.dim[kStripScan[D].run] - 1;
+      if (extent == RunExtent::kInterior) {
+        start = std::max<std::size_t>(start, 1);
+        width = std::min(end, last) > start ? std::min(end, last) - start : 0;
+      }
+      if (width) EmitRectangle<D>(sink, place, outer, middle, 1, start, width, textured);
+    });
+  }
+  sink.End();
+  return 1;
+}
+
+}  // namespace surface
