@@ -14,6 +14,7 @@
 #include "app/input_file.h"
 #include "app/key_commands.h"
 #include "platform/common/command_line.h"
+#include "platform/common/huge_pages.h"
 #include "platform/headless/headless_control.h"
 #include "shot_options.h"
 #include "shot_render.h"
@@ -46,6 +47,7 @@ int PrintInfo() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::RestartWithHugePages(argv);
   std::string error;
   const auto options = ParseShotOptions(argc, argv, error);
   if (!options) return Fail(error);

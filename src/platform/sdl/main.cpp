@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/common/command_line.h"
+#include "platform/common/huge_pages.h"
 #include "platform/winapi.h"
 
 namespace {
@@ -12,6 +13,7 @@ int processInstance;  // its address serves as the instance handle
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::RestartWithHugePages(argv);
   const std::string program = platform::RunningExecutablePath(argc > 0 ? argv[0] : "qarmel");
   platform::CommandLine commandLine =
       platform::BuildCommandLine(program, argc > 1 ? argc - 1 : 0, argv + 1);
