@@ -12,6 +12,7 @@ AppSettings appSettings;
 HWND mainWindow = nullptr;
 HDC deviceContext = nullptr;
 HGLRC glContext = nullptr;
+HGLRC listContext = nullptr;
 HPALETTE palette = nullptr;
 VOXSPACE* theVolume = nullptr;
 char exeDirectory[kExeDirectorySize];

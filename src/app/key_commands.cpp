@@ -37,7 +37,7 @@ const char kHelpText[] =
     " [escape] to quit \n"
     " \n"
     " Qarmel, by the Qarmel developers\n"
-    " [m] \t toggle merged faces ";
+    " [m]\t toggle merged faces ";  // no blank before the tab: a wide m would pass the tab stop
 
 namespace {
 

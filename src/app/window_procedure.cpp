@@ -16,6 +16,14 @@ void OnCreate(HWND window) {
   SetupPixelFormat(deviceContext);
   SetupPalette(deviceContext);
   glContext = wglCreateContext(deviceContext);
+  if (glContext) {
+    listContext = wglCreateContext(deviceContext);
+    if (listContext && !wglShareLists(glContext, listContext)) {
+      wglDeleteContext(listContext);
+      listContext = nullptr;
+    }
+    theSurface.SetListHelperContext(deviceContext, listContext);
+  }
   wglMakeCurrent(deviceContext, glContext);
   SetupScene();
   UpdateWindowTitle(window);
@@ -24,6 +32,9 @@ void OnCreate(HWND window) {
 void OnDestroy(HWND window) {
   if (glContext) {
     wglMakeCurrent(nullptr, nullptr);
+    theSurface.SetListHelperContext(nullptr, nullptr);
+    if (listContext) wglDeleteContext(listContext);
+    listContext = nullptr;
     wglDeleteContext(glContext);
     glContext = nullptr;
   }

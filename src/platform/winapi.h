@@ -316,6 +316,9 @@ BOOL DeleteObject(HGDIOBJ object);
 HGLRC wglCreateContext(HDC deviceContext);
 BOOL wglMakeCurrent(HDC deviceContext, HGLRC context);
 BOOL wglDeleteContext(HGLRC context);
+// `second` (which must hold no display lists yet, and be current nowhere)
+// shares the display lists of `first` from now on.
+BOOL wglShareLists(HGLRC first, HGLRC second);
 
 // Entry point --------------------------------------------------------------
 // Provided by the program; the SDL backend's main() calls it.

@@ -51,6 +51,11 @@ void OGLcuberille::SetTexturing(int on) {
   ApplyRenderMethod();
 }
 
+void OGLcuberille::SetListHelperContext(HDC deviceContext, HGLRC context) {
+  helperDeviceContext_ = deviceContext;
+  helperContext_ = context;
+}
+
 void OGLcuberille::SetMerged(bool on) {
   merged = on;
   ApplyRenderMethod();

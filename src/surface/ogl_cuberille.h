@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "platform/winapi.h"
 #include "surface/surface_types.h"
 #include "voxel/voxspace.h"
 
@@ -36,6 +37,9 @@ class OGLcuberille {
   void SetRenderMethod(int method);
   void SetTexturing(int on);
   void SetMerged(bool on);
+  // A context that shares the lists of the current one (none: no helper):
+  // a second thread compiles half of the direction lists in it.
+  void SetListHelperContext(HDC deviceContext, HGLRC context);
   void ApplyRenderMethod();
 
   // The per-frame entry: with the query (polar camera) finds the directions
@@ -83,10 +87,13 @@ class OGLcuberille {
   template <FaceDirection D>
   int BuildDirectionRectangles();
   int CompileDirectionLists(const DrawRoutine (&builders)[kFaceDirections]);
+  void CompileLists(const DrawRoutine (&builders)[kFaceDirections], int mask);
   const QuadList* DrawnQuadLists() const { return merged ? mergedQuads : quadLists; }
 
   // How many quads each held array has room for: a rebuild with the same
   // counts (a texturing toggle) writes into the arrays it has instead of
   // paying for fresh memory.
   std::uint32_t quadCapacity_[kFaceDirections] = {};
+  HDC helperDeviceContext_ = nullptr;
+  HGLRC helperContext_ = nullptr;
 };

@@ -3,6 +3,8 @@
 // merged mode the rectangles.
 #include <GL/gl.h>
 
+#include <thread>
+
 #include "surface/merged_scan.h"
 #include "surface/ogl_cuberille.h"
 #include "surface/strip_scan.h"
@@ -35,17 +37,43 @@ int OGLcuberille::BuildDirectionRectangles() {
   return surface::ScanRectangles<D>(voxSpace, voxelSize, textured != 0, surface::RunExtent::kWhole, sink);
 }
 
+// Compiles the lists of the directions of `mask` in the current context.
+void OGLcuberille::CompileLists(const Builder (&builders)[kFaceDirections], int mask) {
+  for (int d = 0; d < kFaceDirections; ++d) {
+    if (!((mask >> d) & 1)) continue;
+    glNewList(displayLists[d], GL_COMPILE);
+    (this->*builders[d])();
+    glEndList();
+  }
+}
+
+// With a helper context, a second thread compiles the lists of RIGHT, UP
+// and FRONT while this one compiles the other three: opposite directions
+// hold about as many faces, so the halves take about as long. Each context
+// is used by one thread only.
 int OGLcuberille::CompileDirectionLists(const Builder (&builders)[kFaceDirections]) {
   for (int d = 0; d < kFaceDirections; ++d) {
     if (displayLists[d] != 0) glDeleteLists(displayLists[d], 1);
     displayLists[d] = glGenLists(1);
     if (displayLists[d] == 0) return 0;
   }
-  for (int d = 0; d < kFaceDirections; ++d) {
-    glNewList(displayLists[d], GL_COMPILE);
-    (this->*builders[d])();
-    glEndList();
+  constexpr int kHelperHalf = (1 << RIGHT) | (1 << UP) | (1 << FRONT);
+  constexpr int kAll = (1 << kFaceDirections) - 1;
+  bool helped = false;
+  std::thread helper;
+  if (helperContext_) {
+    glFlush();  // the names exist for the other context before it uses them
+    helper = std::thread([&] {
+      if (!wglMakeCurrent(helperDeviceContext_, helperContext_)) return;
+      CompileLists(builders, kHelperHalf);
+      glFinish();
+      wglMakeCurrent(nullptr, nullptr);
+      helped = true;
+    });
   }
+  CompileLists(builders, helperContext_ ? kAll & ~kHelperHalf : kAll);
+  if (helper.joinable()) helper.join();
+  if (helperContext_ && !helped) CompileLists(builders, kHelperHalf);
   return 1;
 }
 

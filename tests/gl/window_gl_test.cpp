@@ -190,7 +190,7 @@ TEST_F(WindowGl, HelpAndGeometryTextsAreExact) {
   ASSERT_EQ(headless::MessageBoxJournal().size(), 4u);
   for (const auto& box : headless::MessageBoxJournal()) {
     EXPECT_EQ(box.text.substr(0, help.size()), help);
-    const std::string lastLine = "\n [m] \t toggle merged faces ";
+    const std::string lastLine = "\n [m]\t toggle merged faces ";
     ASSERT_GT(box.text.size(), help.size() + lastLine.size());
     EXPECT_EQ(box.text.substr(box.text.size() - lastLine.size()), lastLine) << "the merged-faces line comes last";
     EXPECT_EQ(box.text.find('\n', help.size()), box.text.size() - lastLine.size()) << "one line between them";

@@ -46,7 +46,14 @@ EGLConfig ChooseRgba8Config(EGLDisplay display) {
 
 OffscreenContext::~OffscreenContext() { Release(); }
 
-bool OffscreenContext::Create(int width, int height) {
+bool OffscreenContext::Create(int width, int height) { return CreateSharing(width, height, EGL_NO_CONTEXT); }
+
+bool OffscreenContext::ShareListsOf(const OffscreenContext& other) {
+  if (!other.context_) return false;
+  return CreateSharing(width_, height_, other.context_);
+}
+
+bool OffscreenContext::CreateSharing(int width, int height, void* sharedContext) {
   Release();
   EGLDisplay display = SurfacelessDisplay();
   EGLint major = 0, minor = 0;
@@ -68,7 +75,7 @@ bool OffscreenContext::Create(int width, int height) {
   surface_ = eglCreatePbufferSurface(display, config, surfaceAttributes);
   const EGLint contextAttributes[] = {EGL_CONTEXT_OPENGL_PROFILE_MASK,
                                       EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE};
-  context_ = eglCreateContext(display, config, EGL_NO_CONTEXT, contextAttributes);
+  context_ = eglCreateContext(display, config, sharedContext, contextAttributes);
   if (surface_ == EGL_NO_SURFACE || context_ == EGL_NO_CONTEXT) {
     error_ = "EGL cannot create the pbuffer or the context";
     return false;

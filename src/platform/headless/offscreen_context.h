@@ -17,6 +17,8 @@ class OffscreenContext {
   // Creates the context with a width x height pbuffer (RGBA 8/8/8/8, depth
   // 16); false with a reason in error() when EGL cannot give one.
   bool Create(int width, int height);
+  // Creates it again, sharing the display lists of `other`.
+  bool ShareListsOf(const OffscreenContext& other);
   bool MakeCurrent();
   // Leaves no context current on this thread.
   void Detach();
@@ -30,6 +32,7 @@ class OffscreenContext {
   void* display_ = nullptr;
   void* surface_ = nullptr;
   void* context_ = nullptr;
+  bool CreateSharing(int width, int height, void* sharedContext);
   int width_ = 0;
   int height_ = 0;
   std::string error_;

@@ -100,6 +100,14 @@ BOOL wglMakeCurrent(HDC /*deviceContext*/, HGLRC context) {
   return static_cast<platform::headless::OffscreenContext*>(context->native)->MakeCurrent() ? TRUE : FALSE;
 }
 
+BOOL wglShareLists(HGLRC first, HGLRC second) {
+  if (!first || !second) return FALSE;
+  auto* shared = static_cast<platform::headless::OffscreenContext*>(second->native);
+  if (!shared->ShareListsOf(*static_cast<platform::headless::OffscreenContext*>(first->native))) return FALSE;
+  shared->Detach();  // as wglCreateContext leaves it
+  return TRUE;
+}
+
 BOOL wglDeleteContext(HGLRC context) {
   if (!context) return FALSE;
   delete static_cast<platform::headless::OffscreenContext*>(context->native);

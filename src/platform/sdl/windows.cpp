@@ -109,6 +109,25 @@ BOOL wglMakeCurrent(HDC deviceContext, HGLRC context) {
   return SDL_GL_MakeCurrent(Native(deviceContext->window), context->native) == 0;
 }
 
+// GLX shares lists only from a context's creation: `second` is made again,
+// sharing with `first`, and the context current before is current again.
+BOOL wglShareLists(HGLRC first, HGLRC second) {
+  if (!first || !second || !second->deviceContext || !platform::IsWindowRecord(second->deviceContext->window))
+    return FALSE;
+  SDL_Window* window = Native(second->deviceContext->window);
+  SDL_Window* currentWindow = SDL_GL_GetCurrentWindow();
+  SDL_GLContext current = SDL_GL_GetCurrentContext();
+  if (SDL_GL_MakeCurrent(window, first->native) != 0) return FALSE;
+  SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 1);
+  SDL_GLContext sharing = SDL_GL_CreateContext(window);
+  SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 0);
+  SDL_GL_MakeCurrent(currentWindow, current);
+  if (!sharing) return FALSE;
+  SDL_GL_DeleteContext(second->native);
+  second->native = sharing;
+  return TRUE;
+}
+
 BOOL wglDeleteContext(HGLRC context) {
   if (!context) return FALSE;
   SDL_GL_DeleteContext(context->native);
