@@ -39,9 +39,10 @@ test: build build-asan
 
 bench: deps
 	cmake --preset release
-	cmake --build --preset release --target bench bench_window
+	cmake --build --preset release --target bench bench_window bench_first_frame
 	./build/release/bench/bench
 	$(XVFB) ./build/release/bench/bench_window
+	./build/release/bench/bench_first_frame  # a minute or more: it makes and renders volumes up to 1024^3
 
 clean:
 	rm -rf build
