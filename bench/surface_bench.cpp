@@ -139,6 +139,7 @@ struct RecordedCalls {
   };
   std::vector<Call> calls[kFaceDirections];
   void Normal(const float n[3]) { current->push_back({'N', n[0], n[1], n[2]}); }
+  void Color(const float rgb[3]) { current->push_back({'C', rgb[0], rgb[1], rgb[2]}); }
   void Begin() { current->push_back({'B', 0, 0, 0}); }
   void TexCoord(float s, float t) { current->push_back({'T', s, t, 0}); }
   void Vertex(float x, float y, float z) { current->push_back({'V', x, y, z}); }
@@ -256,6 +257,8 @@ void BM_DrawPlainTriangles(benchmark::State& state) {
 
 // ---- memory ---------------------------------------------------------------
 
+constexpr int kColoured = 16, kMerged = 32;  // beside the method numbers
+
 // Bytes per face that building the geometry of a method adds at its peak
 // (the quad arrays, or the driver's list storage), measured in a fresh
 // process so nothing earlier is counted.
@@ -272,11 +275,14 @@ void BM_GeometryBytesPerFace(benchmark::State& state, int method) {
 
 }  // namespace
 
-int MeasureGeometryMemory(int method, int volumeIndex) {
+// `geometry` is the render method, plus kColoured and kMerged.
+int MeasureGeometryMemory(int geometry, int volumeIndex) {
   UseContext();
   VOXSPACE* volume = volumeIndex == 0 ? NoiseVolume() : RandomVolume();
   OGLcuberille surface;
-  surface.SetRenderMethod(method);
+  surface.coloured = (geometry & kColoured) != 0;
+  surface.merged = (geometry & kMerged) != 0;
+  surface.SetRenderMethod(geometry & ~(kColoured | kMerged));
   glFinish();
   ResetPeakMemory();
   const long before = StatusKiB("VmRSS:");
@@ -304,5 +310,9 @@ SURFACE_BENCH(BM_DrawPlainTriangles)->Iterations(5);
 
 BENCHMARK_CAPTURE(BM_GeometryBytesPerFace, quads, QUADS)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_GeometryBytesPerFace, strips, TRISTRIP_DISPLIST)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_GeometryBytesPerFace, coloured_quads, QUADS | kColoured)->Arg(0)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_GeometryBytesPerFace, coloured_strips, TRISTRIP_DISPLIST | kColoured)->Arg(0)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_GeometryBytesPerFace, merged_strips, TRISTRIP_DISPLIST | kMerged)->Arg(0)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_GeometryBytesPerFace, coloured_merged_strips, TRISTRIP_DISPLIST | kColoured | kMerged)->Arg(0)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -37,7 +37,8 @@ const char kHelpText[] =
     " [escape] to quit \n"
     " \n"
     " Qarmel, by the Qarmel developers\n"
-    " [m]\t toggle merged faces ";  // no blank before the tab: a wide m would pass the tab stop
+    " [m]\t toggle merged faces \n"  // no blank before the tab: a wide m would pass the tab stop
+    " [k] \t toggle colours by value ";
 
 namespace {
 
@@ -130,6 +131,7 @@ bool TitledToggle(WPARAM character) {
       appSettings.texturing = !appSettings.texturing;
       theSurface.SetTexturing(appSettings.texturing ? 1 : 0);
       return true;
+    case 'k': theSurface.SetColoured(!theSurface.coloured); return true;
     default: return false;
   }
 }
@@ -204,8 +206,9 @@ void UpdateWindowTitle(HWND window) {
   } letters[] = {{appSettings.culling, " c"},     {appSettings.fog, " f"},
                  {appSettings.dithering, " i"},   {appSettings.lighting, " l"},
                  {appSettings.perspectiveCorrection, " p"}, {appSettings.textureFiltering, " q"},
-                 {appSettings.texturing, " t"},   {appSettings.depthBuffer, " z"}};
-  char flags[2 * 8 + 1] = "";
+                 {appSettings.texturing, " t"},   {appSettings.depthBuffer, " z"},
+                 {theSurface.coloured, " k"}};
+  char flags[2 * 9 + 1] = "";
   for (const auto& l : letters)
     if (l.on) std::strcat(flags, l.letter);
   // A long file name is cut so that the letters always fit.

@@ -8,6 +8,7 @@
 #include "camera/camera_controls.h"
 #include "platform/winapi.h"
 #include "render/frame_display.h"
+#include "surface/label_palette.h"
 
 #include <cstdlib>
 
@@ -88,6 +89,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previousInstance*/, LPSTR arg
     MessageBoxA(nullptr, "GetInputFile() failed", "WinMain()", MB_OK);
     return 0;
   }
+  theSurface.SetLabelColors(PaletteForVolume(inputPath).rgb);
   OpenMainWindow(instance, showCommand);
   ShowFirstFrame();
   return RunMainLoop();

@@ -14,13 +14,14 @@ bool Visible(std::int32_t mask, int direction) { return (mask >> direction) & 1;
 // glDrawArrays counts vertices in a signed 32-bit number: a direction of
 // more than a quarter billion quads is drawn in parts, each from its own
 // place in the array.
-void DrawQuadArray(const Quad* quads, std::uint32_t quadCount, bool textured) {
+void DrawQuadArray(const Quad* quads, std::uint32_t quadCount, bool textured, bool coloured) {
   constexpr std::uint32_t kMostQuads = std::uint32_t{1} << 28;
   std::uint32_t first = 0;
   do {
     const std::uint32_t count = std::min(kMostQuads, quadCount - first);
     glVertexPointer(3, GL_FLOAT, sizeof(Vertex), &quads[first].corners[0].x);
     if (textured) glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex), &quads[first].corners[0].s);
+    if (coloured) glColorPointer(3, GL_FLOAT, sizeof(Vertex), &quads[first].corners[0].color[0]);
     glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(4 * count));
     first += count;
   } while (first < quadCount);
@@ -28,16 +29,22 @@ void DrawQuadArray(const Quad* quads, std::uint32_t quadCount, bool textured) {
 
 }  // namespace
 
+void OGLcuberille::SetDirectionColor(int direction) const {
+  if (fastLighting && !coloured) glColor3fv(directionColors[direction]);
+}
+
 int OGLcuberille::DrawQuads() {
   const QuadList* lists = DrawnQuadLists();
   glEnableClientState(GL_VERTEX_ARRAY);
+  if (coloured) glEnableClientState(GL_COLOR_ARRAY);
   for (int d = 0; d < kFaceDirections; ++d) {
     // A direction without an array (released after a failed build) is skipped.
     if (!Visible(visibleMask, d) || !lists[d].quads) continue;
-    if (fastLighting) glColor3f(directionColors[d][0], directionColors[d][1], directionColors[d][2]);
+    SetDirectionColor(d);
     glNormal3fv(normals[d]);
-    DrawQuadArray(lists[d].quads, lists[d].quadCount, false);
+    DrawQuadArray(lists[d].quads, lists[d].quadCount, false, coloured);
   }
+  glDisableClientState(GL_COLOR_ARRAY);
   glDisableClientState(GL_VERTEX_ARRAY);
   return 1;
 }
@@ -45,13 +52,15 @@ int OGLcuberille::DrawQuads() {
 int OGLcuberille::DrawTexturedQuads() {
   const QuadList* lists = DrawnQuadLists();
   glEnableClientState(GL_VERTEX_ARRAY);
+  if (coloured) glEnableClientState(GL_COLOR_ARRAY);
   glEnableClientState(GL_TEXTURE_COORD_ARRAY);
   for (int d = 0; d < kFaceDirections; ++d) {
     if (!Visible(visibleMask, d) || !lists[d].quads) continue;
-    if (fastLighting) glColor3f(directionColors[d][0], directionColors[d][1], directionColors[d][2]);
+    SetDirectionColor(d);
     glNormal3fv(normals[d]);
-    DrawQuadArray(lists[d].quads, lists[d].quadCount, true);
+    DrawQuadArray(lists[d].quads, lists[d].quadCount, true, coloured);
   }
+  glDisableClientState(GL_COLOR_ARRAY);
   glDisableClientState(GL_TEXTURE_COORD_ARRAY);
   glDisableClientState(GL_VERTEX_ARRAY);
   return 1;
@@ -60,7 +69,7 @@ int OGLcuberille::DrawTexturedQuads() {
 int OGLcuberille::DrawDisplayLists() {
   for (int d = 0; d < kFaceDirections; ++d) {
     if (!Visible(visibleMask, d)) continue;
-    if (fastLighting) glColor3f(directionColors[d][0], directionColors[d][1], directionColors[d][2]);
+    SetDirectionColor(d);
     glCallList(displayLists[d]);
   }
   return 1;

@@ -37,20 +37,39 @@ inline void ClearSpan(std::uint64_t* line, std::size_t start, std::size_t n) {
   }
 }
 
-// Calls f(start, width, firstLine, height) for every rectangle of the
-// plane, line indices relative to the plane; takes the plane's bits.
-template <typename F>
-void ForEachRectangle(const FacePlane& plane, F f) {
+// Calls f(start, width, firstLine, height, value) for every rectangle of
+// the plane, line indices relative to the plane; takes the plane's bits.
+// A rectangle holds one value: valueAt(line, r) (a constant when values
+// do not matter).
+template <typename F, typename ValueAt>
+void ForEachRectangle(const FacePlane& plane, F f, ValueAt valueAt) {
+  auto sameValue = [&](std::size_t line, std::size_t start, std::size_t width, std::uint8_t value) {
+    for (std::size_t r = start; r < start + width; ++r)
+      if (valueAt(line, r) != value) return false;
+    return true;
+  };
   for (std::size_t i = 0; i < plane.lines; ++i) {
-    ForEachRun(plane.Line(i), plane.length, [&](std::size_t start, std::size_t width) {
-      std::size_t height = 1;
-      while (i + height < plane.lines && HasSpan(plane.Line(i + height), start, width)) {
-        ClearSpan(plane.Line(i + height), start, width);
-        ++height;
+    ForEachRun(plane.Line(i), plane.length, [&](std::size_t runStart, std::size_t runWidth) {
+      for (std::size_t start = runStart, end = runStart + runWidth; start < end;) {
+        const std::uint8_t value = valueAt(i, start);
+        std::size_t width = 1;
+        while (start + width < end && valueAt(i, start + width) == value) ++width;
+        std::size_t height = 1;
+        while (i + height < plane.lines && HasSpan(plane.Line(i + height), start, width) &&
+               sameValue(i + height, start, width, value)) {
+          ClearSpan(plane.Line(i + height), start, width);
+          ++height;
+        }
+        f(start, width, i, height, value);
+        start += width;
       }
-      f(start, width, i, height);
     });
   }
+}
+
+template <typename F>
+void ForEachRectangle(const FacePlane& plane, F f) {
+  ForEachRectangle(plane, f, [](std::size_t, std::size_t) { return std::uint8_t{0}; });
 }
 
 // One rectangle of plane `outer`: run indices start .. start+width-1,
@@ -81,8 +100,11 @@ enum class RunExtent { kWhole, kInterior };
 
 // Emits the normal, then all rectangles of the direction as one run of
 // quads between Begin and End; 0 without a volume.
+// With colours (one per voxel value), a rectangle holds faces of one value
+// and starts with its colour.
 template <FaceDirection D, class Sink>
-int ScanRectangles(const VOXSPACE* volume, const float voxelSize[3], bool textured, RunExtent extent, Sink& sink) {
+int ScanRectangles(const VOXSPACE* volume, const float voxelSize[3], bool textured, RunExtent extent, Sink& sink,
+                   const LabelColors* colors = nullptr) {
   if (!volume) return 0;
   const VolumeView view(*volume);
   const Placement place(view, voxelSize);
@@ -95,9 +117,21 @@ int ScanRectangles(const VOXSPACE* volume, const float voxelSize[3], bool textur
         ClearSpan(plane.Line(i), plane.length - 1, 1);
       }
     }
-    ForEachRectangle(plane, [&](std::size_t start, std::size_t width, std::size_t line, std::size_t height) {
+    auto emit = [&](std::size_t start, std::size_t width, std::size_t line, std::size_t height, std::uint8_t value) {
+      if (colors) sink.Color((*colors)[value]);
       EmitRectangle<D>(sink, place, plane.outer, plane.firstLine + line, height, start, width, textured);
-    });
+    };
+    if (colors) {
+      constexpr ScanOrder order = kStripScan[D];
+      ForEachRectangle(plane, emit, [&](std::size_t line, std::size_t r) {
+        std::uint32_t index[3];
+        index[order.outer] = plane.outer, index[order.middle] = static_cast<std::uint32_t>(plane.firstLine + line);
+        index[order.run] = static_cast<std::uint32_t>(r);
+        return view.data[view.Index(index[0], index[1], index[2])];
+      });
+    } else {
+      ForEachRectangle(plane, emit);
+    }
   });
   if (!scanned) {
     // Without scratch bits, every run is a rectangle of one line.
@@ -107,7 +141,12 @@ int ScanRectangles(const VOXSPACE* volume, const float voxelSize[3], bool textur
         start = std::max<std::size_t>(start, 1);
         width = std::min(end, last) > start ? std::min(end, last) - start : 0;
       }
-      if (width) EmitRectangle<D>(sink, place, outer, middle, 1, start, width, textured);
+      if (!width) return;
+      if (!colors) return EmitRectangle<D>(sink, place, outer, middle, 1, start, width, textured);
+      ForEachValueRun<D>(view, outer, middle, start, width, [&](std::size_t part, std::size_t n, std::uint8_t value) {
+        sink.Color((*colors)[value]);
+        EmitRectangle<D>(sink, place, outer, middle, 1, part, n, textured);
+      });
     });
   }
   sink.End();

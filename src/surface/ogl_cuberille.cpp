@@ -10,6 +10,7 @@
 
 #include "platform/winapi.h"
 #include "surface/direction_tables.h"
+#include "surface/label_palette.h"
 
 OGLcuberille::OGLcuberille()
     : voxSpace(nullptr),
@@ -23,6 +24,7 @@ OGLcuberille::OGLcuberille()
       textured(0),
       fastLighting(0) {
   std::memcpy(normals, surface::kNormals, sizeof normals);
+  SetLabelColors(BuiltInPalette().rgb);
   ApplyRenderMethod();  // no volume yet: selects DrawQuads, builds nothing
   fastLighting = 0;
 }
@@ -54,6 +56,16 @@ void OGLcuberille::SetTexturing(int on) {
 void OGLcuberille::SetListHelperContext(HDC deviceContext, HGLRC context) {
   helperDeviceContext_ = deviceContext;
   helperContext_ = context;
+}
+
+void OGLcuberille::SetColoured(bool on) {
+  coloured = on;
+  ApplyRenderMethod();
+}
+
+void OGLcuberille::SetLabelColors(const std::uint8_t (*rgb)[3]) {
+  for (int v = 0; v < 256; ++v)
+    for (int c = 0; c < 3; ++c) labelColors[v][c] = static_cast<float>(rgb[v][c]) / 255.0f;
 }
 
 void OGLcuberille::SetMerged(bool on) {

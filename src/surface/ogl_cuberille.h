@@ -37,6 +37,10 @@ class OGLcuberille {
   void SetRenderMethod(int method);
   void SetTexturing(int on);
   void SetMerged(bool on);
+  // Colours by value: each face in the colour of its voxel's value, shaded
+  // by OpenGL lighting; the geometry is built again.
+  void SetColoured(bool on);
+  void SetLabelColors(const std::uint8_t (*rgb)[3]);  // 256 colours
   // A context that shares the lists of the current one (none: no helper):
   // a second thread compiles half of the direction lists in it.
   void SetListHelperContext(HDC deviceContext, HGLRC context);
@@ -72,6 +76,8 @@ class OGLcuberille {
   std::int32_t textured;
   std::int32_t fastLighting;
   bool merged = false;  // draw merged rectangles instead of single faces
+  bool coloured = false;  // colours by value
+  LabelColors labelColors = {};
 
   // Kept with the one surface rather than as loose globals.
   static constexpr int kFeedbackSize = 512;  // six markers and six 9-vertex polygons need 402
@@ -89,6 +95,9 @@ class OGLcuberille {
   int CompileDirectionLists(const DrawRoutine (&builders)[kFaceDirections]);
   void CompileLists(const DrawRoutine (&builders)[kFaceDirections], int mask);
   const QuadList* DrawnQuadLists() const { return merged ? mergedQuads : quadLists; }
+  const LabelColors* BuildColors() const { return coloured ? &labelColors : nullptr; }
+  // Fast lighting's colour of a direction, unless colours by value paint it.
+  void SetDirectionColor(int direction) const;
 
   // How many quads each held array has room for: a rebuild with the same
   // counts (a texturing toggle) writes into the arrays it has instead of

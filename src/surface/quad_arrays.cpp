@@ -40,10 +40,12 @@ Quad* AllocateQuads(std::uint32_t count) {
 struct Cell {
   float low[3];
   float high[3];  // low corner plus one voxel edge
+  std::uint8_t value;
 };
 
-Cell CellAt(const Placement& place, std::uint32_t x, std::uint32_t y, std::uint32_t z) {
+Cell CellAt(const Placement& place, const std::uint8_t* row, std::uint32_t x, std::uint32_t y, std::uint32_t z) {
   Cell cell;
+  cell.value = row[x];
   const std::uint32_t index[3] = {x, y, z};
   for (int a = 0; a < 3; ++a) {
     cell.low[a] = place.Corner(a, index[a]);
@@ -53,13 +55,14 @@ Cell CellAt(const Placement& place, std::uint32_t x, std::uint32_t y, std::uint3
 }
 
 template <FaceDirection D>
-inline void WriteQuad(Quad& quad, const Cell& cell) {
+inline void WriteQuad(Quad& quad, const Cell& cell, const LabelColors* colors) {
   for (int k = 0; k < 4; ++k) {
     const CornerOffset& c = kQuadCorners[D][k];
     Vertex& v = quad.corners[k];
     v.x = c.dx ? cell.high[0] : cell.low[0];
     v.y = c.dy ? cell.high[1] : cell.low[1];
     v.z = c.dz ? cell.high[2] : cell.low[2];
+    if (colors) std::copy((*colors)[cell.value], (*colors)[cell.value] + 3, v.color);
     v.s = c.s;
     v.t = c.t;
   }
@@ -68,11 +71,11 @@ inline void WriteQuad(Quad& quad, const Cell& cell) {
 // Writes quads at given positions of the arrays, never past their counts.
 class QuadWriter {
  public:
-  explicit QuadWriter(QuadList* lists) : lists_(lists) {}
+  QuadWriter(QuadList* lists, const LabelColors* colors) : lists_(lists), colors_(colors) {}
 
   template <FaceDirection D>
   void WriteAt(std::uint64_t index, const Cell& cell) {
-    if (index < lists_[D].quadCount) WriteQuad<D>(lists_[D].quads[index], cell);
+    if (index < lists_[D].quadCount) WriteQuad<D>(lists_[D].quads[index], cell, colors_);
   }
   template <FaceDirection D>
   void Append(const Cell& cell) {
@@ -87,6 +90,7 @@ class QuadWriter {
 
  private:
   QuadList* lists_;
+  const LabelColors* colors_;
   std::uint64_t next_[kFaceDirections] = {};
 };
 
@@ -137,7 +141,7 @@ bool WriteAllFaces(const VolumeView& view, const Placement& place, QuadWriter& o
     for (std::uint32_t z = 1; z < zEnd; ++z) {
       const std::uint8_t* row = view.data + view.Index(0, y, z);
       ForEachFaceInRow(row, xEnd, acrossYZ, [&](std::uint32_t x, std::uint32_t faces) {
-        const Cell cell = CellAt(place, x, y, z);
+        const Cell cell = CellAt(place, row, x, y, z);
         if (faces & 1) out.Append<BACK>(cell);
         if (faces & 2) out.Append<FRONT>(cell);
         if (faces & 4) out.Append<DOWN>(cell);
@@ -157,8 +161,9 @@ bool WriteAllFaces(const VolumeView& view, const Placement& place, QuadWriter& o
       }
     }
     for (std::uint32_t z = 1; z < zEnd; ++z) {
-      ForEachFaceInRow(view.data + view.Index(0, y, z), xEnd, acrossX, [&](std::uint32_t x, std::uint32_t faces) {
-        const Cell cell = CellAt(place, x, y, z);
+      const std::uint8_t* row = view.data + view.Index(0, y, z);
+      ForEachFaceInRow(row, xEnd, acrossX, [&](std::uint32_t x, std::uint32_t faces) {
+        const Cell cell = CellAt(place, row, x, y, z);
         if (faces & 1) out.WriteAt<LEFT>(leftAt[x]++, cell);
         if (faces & 2) out.WriteAt<RIGHT>(rightAt[x]++, cell);
       });
@@ -171,6 +176,7 @@ bool WriteAllFaces(const VolumeView& view, const Placement& place, QuadWriter& o
 struct RectangleCounter {
   std::uint64_t vertices = 0;
   void Normal(const float*) {}
+  void Color(const float*) {}
   void Begin() {}
   void TexCoord(float, float) {}
   void Vertex(float, float, float) { ++vertices; }
@@ -182,12 +188,14 @@ class RectangleWriter {
  public:
   RectangleWriter(Quad* quads, std::uint64_t count) : quads_(quads), end_(4 * count) {}
   void Normal(const float*) {}
+  void Color(const float* rgb) { std::copy(rgb, rgb + 3, color_); }
   void Begin() {}
   void TexCoord(float s, float t) { s_ = s, t_ = t; }
   void Vertex(float x, float y, float z) {
     if (next_ >= end_) return;
     ::Vertex& v = quads_[next_ / 4].corners[next_ % 4];
     v.x = x, v.y = y, v.z = z, v.s = s_, v.t = t_;
+    std::copy(color_, color_ + 3, v.color);
     ++next_;
   }
   void End() {}
@@ -197,19 +205,21 @@ class RectangleWriter {
   std::uint64_t end_;
   std::uint64_t next_ = 0;
   float s_ = 0, t_ = 0;
+  float color_[3] = {};
 };
 
 template <FaceDirection D>
-bool BuildMergedDirection(const VOXSPACE* volume, const float voxelSize[3], QuadList& list) {
+bool BuildMergedDirection(const VOXSPACE* volume, const float voxelSize[3], const LabelColors* colors,
+                          QuadList& list) {
   RectangleCounter counter;
-  ScanRectangles<D>(volume, voxelSize, true, RunExtent::kInterior, counter);
+  ScanRectangles<D>(volume, voxelSize, true, RunExtent::kInterior, counter, colors);
   const std::uint64_t count = counter.vertices / 4;
   if (count > UINT32_MAX) return false;
   list.quadCount = static_cast<std::uint32_t>(count);
   list.quads = AllocateQuads(list.quadCount);
   if (!list.quads) return false;
   RectangleWriter writer(list.quads, count);
-  ScanRectangles<D>(volume, voxelSize, true, RunExtent::kInterior, writer);
+  ScanRectangles<D>(volume, voxelSize, true, RunExtent::kInterior, writer, colors);
   return true;
 }
 
@@ -219,7 +229,7 @@ bool BuildMergedDirection(const VOXSPACE* volume, const float voxelSize[3], Quad
 std::int32_t OGLcuberille::BuildMergedQuads() {
   using namespace surface;
   if (!voxSpace) return 0;
-  using Build = bool (*)(const VOXSPACE*, const float*, QuadList&);
+  using Build = bool (*)(const VOXSPACE*, const float*, const LabelColors*, QuadList&);
   static constexpr Build kBuilds[kFaceDirections] = {
       BuildMergedDirection<LEFT>, BuildMergedDirection<RIGHT>, BuildMergedDirection<DOWN>,
       BuildMergedDirection<UP>,   BuildMergedDirection<BACK>,  BuildMergedDirection<FRONT>};
@@ -227,7 +237,7 @@ std::int32_t OGLcuberille::BuildMergedQuads() {
   for (int d = 0; d < kFaceDirections; ++d) {
     std::free(mergedQuads[d].quads);
     mergedQuads[d] = QuadList{};
-    if (!kBuilds[d](voxSpace, voxelSize, mergedQuads[d])) {
+    if (!kBuilds[d](voxSpace, voxelSize, BuildColors(), mergedQuads[d])) {
       ReleaseQuadArrays(mergedQuads);  // none is drawn half built
       return 0;
     }
@@ -254,7 +264,7 @@ std::int32_t OGLcuberille::BuildQuads() {
   const VolumeView view(*voxSpace);
   if (!view.HasInterior()) return 0;
   const Placement place(view, voxelSize);
-  QuadWriter writer(quadLists);
+  QuadWriter writer(quadLists, BuildColors());
   if (!WriteAllFaces(view, place, writer)) {
     ReleaseQuadArrays();  // as for any allocation failure of the build
     return 0;

@@ -15,6 +15,7 @@ namespace {
 template <GLenum kMode>
 struct GlSink {
   void Normal(const float n[3]) { glNormal3fv(n); }
+  void Color(const float rgb[3]) { glColor3fv(rgb); }
   void Begin() { glBegin(kMode); }
   void TexCoord(float s, float t) { glTexCoord2f(s, t); }
   void Vertex(float x, float y, float z) { glVertex3f(x, y, z); }
@@ -28,13 +29,14 @@ using Builder = int (OGLcuberille::*)();
 template <FaceDirection D>
 int OGLcuberille::BuildDirectionStrips() {
   GlSink<GL_TRIANGLE_STRIP> sink;
-  return surface::ScanStrips<D>(voxSpace, voxelSize, textured != 0, sink);
+  return surface::ScanStrips<D>(voxSpace, voxelSize, textured != 0, sink, BuildColors());
 }
 
 template <FaceDirection D>
 int OGLcuberille::BuildDirectionRectangles() {
   GlSink<GL_QUADS> sink;
-  return surface::ScanRectangles<D>(voxSpace, voxelSize, textured != 0, surface::RunExtent::kWhole, sink);
+  return surface::ScanRectangles<D>(voxSpace, voxelSize, textured != 0, surface::RunExtent::kWhole, sink,
+                                    BuildColors());
 }
 
 // Compiles the lists of the directions of `mask` in the current context.

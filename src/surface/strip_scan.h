@@ -51,14 +51,21 @@ inline void EmitStrip(Sink& sink, const Placement& place, std::uint32_t outer, s
 }
 
 // Emits the normal, then every strip of the direction; 0 without a volume.
+// With colours (one per voxel value), strips also break where the value
+// changes, and each strip starts with its colour.
 template <FaceDirection D, class Sink>
-int ScanStrips(const VOXSPACE* volume, const float voxelSize[3], bool textured, Sink& sink) {
+int ScanStrips(const VOXSPACE* volume, const float voxelSize[3], bool textured, Sink& sink,
+               const LabelColors* colors = nullptr) {
   if (!volume) return 0;
   const VolumeView view(*volume);
   const Placement place(view, voxelSize);
   sink.Normal(kNormals[D]);
   auto strip = [&](std::uint32_t outer, std::uint32_t middle, std::size_t start, std::size_t length) {
-    EmitStrip<D>(sink, place, outer, middle, start, length, textured);
+    if (!colors) return EmitStrip<D>(sink, place, outer, middle, start, length, textured);
+    ForEachValueRun<D>(view, outer, middle, start, length, [&](std::size_t part, std::size_t n, std::uint8_t value) {
+      sink.Color((*colors)[value]);
+      EmitStrip<D>(sink, place, outer, middle, part, n, textured);
+    });
   };
   const bool scanned = ForEachFacePlane<D>(view, [&](const FacePlane& plane) {
     for (std::size_t i = 0; i < plane.lines; ++i) {

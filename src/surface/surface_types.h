@@ -14,7 +14,7 @@ constexpr int TRISTRIP_DISPLIST = 2;
 
 struct Vertex {
   float x, y, z;
-  float unused[3];  // never written or read
+  float color[3];  // with colours by value only; never read otherwise
   float s, t;
 };
 static_assert(sizeof(Vertex) == 32, "the vertex arrays are drawn with stride 32");
@@ -25,6 +25,9 @@ struct Quad {
   Vertex corners[4];  // in drawing order, counter-clockwise seen from outside
 };
 static_assert(sizeof(Quad) == 128);
+
+// The colour of each voxel value, as OpenGL takes it.
+using LabelColors = float[256][3];
 
 struct QuadList {
   std::uint32_t quadCount;  // from the census; kept when the array is released

@@ -20,13 +20,21 @@ constexpr int kValuesPerVertex = 7;           // GL_3D_COLOR: x, y, z, r, g, b, 
 int OGLcuberille::Draw(bool queryVisibility) {
   if (queryVisibility) {
     visibleMask = QueryVisibleDirections();
-    if (fastLighting) {
-      lightingWasOn = glIsEnabled(GL_LIGHTING) ? 1 : 0;
-      if (lightingWasOn) glDisable(GL_LIGHTING);
-    }
+    lightingWasOn = fastLighting && !coloured && glIsEnabled(GL_LIGHTING) ? 1 : 0;
+    if (lightingWasOn) glDisable(GL_LIGHTING);
   } else {
     visibleMask = 63;
     lightingWasOn = 0;
+  }
+  if (coloured) {
+    // The geometry's colours become the material while it is drawn; the
+    // material, the current colour and fast lighting are as before after.
+    glPushAttrib(GL_LIGHTING_BIT | GL_CURRENT_BIT);
+    glColorMaterial(GL_FRONT, GL_AMBIENT_AND_DIFFUSE);
+    glEnable(GL_COLOR_MATERIAL);
+    (this->*drawRoutine)();
+    glPopAttrib();
+    return 1;
   }
   (this->*drawRoutine)();
   if (fastLighting && lightingWasOn) glEnable(GL_LIGHTING);

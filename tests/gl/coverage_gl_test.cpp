@@ -15,6 +15,8 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <set>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -142,6 +144,7 @@ class ShotWindow : public ::testing::Test {
     appSettings = AppSettings{};
     theSurface.voxSpace = nullptr;
     theSurface.textured = 0;
+    theSurface.merged = theSurface.coloured = false;
   }
   void TearDown() override { CloseShotWindow(); }
 
@@ -182,6 +185,42 @@ TEST_F(ShotWindow, AFlatVolumesStripFacesShowWithCullingOnAndOff) {
     EXPECT_GT(std::count(culled.begin(), culled.end(), 1), 500) << "heading " << heading;
     EXPECT_EQ(CountMaskDifferences(culled, unculled), 0u) << "heading " << heading;
   }
+}
+
+// Colours by value: every geometry shows the same coloured picture, labels
+// in distinct colours; a binary volume keeps its look; key k again brings
+// back the picture without colours exactly.
+TEST_F(ShotWindow, ColoursByValueAgreeAcrossGeometriesAndGoBackCleanly) {
+  const std::size_t mostDifferent = kWidth * kHeight / 1000;
+  VolumePtr binary = FromCub(MakeHeadPhantom(64));
+  for (std::size_t i = 0; i < std::size_t{64} * 64 * 64; ++i) binary->data[i] = binary->data[i] ? 1 : 0;
+  ASSERT_TRUE(Open(std::move(binary), "binary"));
+  ASSERT_TRUE(TypeShotKeys("f"));
+  const RgbImage grey = RenderShotFrame(kWidth, kHeight);
+  ASSERT_TRUE(TypeShotKeys("k"));
+  EXPECT_LE(CountDifferentPixels(grey, RenderShotFrame(kWidth, kHeight), 1), mostDifferent)
+      << "value 1 looks as without colours";
+  CloseShotWindow();
+
+  SetUp();
+  ASSERT_TRUE(Open(FromCub(MakeHeadPhantom(96)), "labels"));  // values 100, 120, 150 and 200
+  ASSERT_TRUE(TypeShotKeys("f"));
+  const RgbImage plain = RenderShotFrame(kWidth, kHeight);
+  ASSERT_TRUE(TypeShotKeys("k"));
+  const RgbImage strips = RenderShotFrame(kWidth, kHeight);
+  std::set<std::tuple<int, int, int>> hues;  // colours seen, coarsely
+  for (std::size_t i = 0; i + 2 < strips.size(); i += 3) {
+    const int r = strips[i], g = strips[i + 1], b = strips[i + 2];
+    const int most = std::max({r, g, b});
+    if (most > 40) hues.insert({r * 4 / (most + 1), g * 4 / (most + 1), b * 4 / (most + 1)});
+  }
+  EXPECT_GE(hues.size(), 3u) << "the labels show in distinct colours";
+  for (const char* keys : {"1", "m", "2"}) {  // quads, merged quads, merged strips
+    ASSERT_TRUE(TypeShotKeys(keys));
+    EXPECT_LE(CountDifferentPixels(strips, RenderShotFrame(kWidth, kHeight), 1), mostDifferent) << keys;
+  }
+  ASSERT_TRUE(TypeShotKeys("mk"));
+  EXPECT_EQ(CountDifferentPixels(plain, RenderShotFrame(kWidth, kHeight), 0), 0u);
 }
 
 class Coverage : public ShotWindow, public ::testing::WithParamInterface<VolumeCase> {};

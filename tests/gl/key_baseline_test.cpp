@@ -77,6 +77,9 @@ const KeyCase kCases[] = {
     {"near-texture", "t", "--distance 30", "near", nullptr},
     {"near-texture-filtered", "tq", "--distance 30", "near-texture", nullptr},
     {"near-texture-correction-hint", "tp", "--distance 30", "near", "near-texture"},
+    {"merged", "m", "", nullptr, "default"},
+    {"colours", "k", "", "default", nullptr},
+    {"colours-merged", "km", "", "default", "colours"},
 };
 
 std::string BaselinePath(const std::string& file) { return std::string(QARMEL_BASELINE_DIR) + "/" + file + ".png"; }

@@ -111,6 +111,11 @@ TEST_F(WindowGl, TitledTogglesChangeSettingGlStateAndTitle) {
   OnChar(window, 't', 0);
   EXPECT_EQ(theSurface.drawRoutine, &OGLcuberille::DrawTexturedQuads);
   EXPECT_EQ(Title(), "Qarmel test.cub   c f i l t z");
+  OnChar(window, 'k', 0);  // colours by value: its letter comes after the others
+  EXPECT_TRUE(theSurface.coloured);
+  EXPECT_EQ(Title(), "Qarmel test.cub   c f i l t z k");
+  OnChar(window, 'k', 0);
+  EXPECT_EQ(Title(), "Qarmel test.cub   c f i l t z");
 }
 
 TEST_F(WindowGl, OtherCommands) {
@@ -172,7 +177,7 @@ TEST_F(WindowGl, OtherCommands) {
   EXPECT_TRUE(appSettings.showAxes);
   OnChar(window, 'x', 0);
   EXPECT_TRUE(appSettings.showFps);
-  for (char c : std::string("CDFILOPQTXGMab9")) EXPECT_EQ(OnChar(window, static_cast<WPARAM>(c), 0), 0) << c;
+  for (char c : std::string("CDFILOPQTXGMKab9")) EXPECT_EQ(OnChar(window, static_cast<WPARAM>(c), 0), 0) << c;
 }
 
 TEST_F(WindowGl, HelpAndGeometryTextsAreExact) {
@@ -190,10 +195,10 @@ TEST_F(WindowGl, HelpAndGeometryTextsAreExact) {
   ASSERT_EQ(headless::MessageBoxJournal().size(), 4u);
   for (const auto& box : headless::MessageBoxJournal()) {
     EXPECT_EQ(box.text.substr(0, help.size()), help);
-    const std::string lastLine = "\n [m]\t toggle merged faces ";
-    ASSERT_GT(box.text.size(), help.size() + lastLine.size());
-    EXPECT_EQ(box.text.substr(box.text.size() - lastLine.size()), lastLine) << "the merged-faces line comes last";
-    EXPECT_EQ(box.text.find('\n', help.size()), box.text.size() - lastLine.size()) << "one line between them";
+    const std::string lastLines = "\n [m]\t toggle merged faces \n [k] \t toggle colours by value ";
+    ASSERT_GT(box.text.size(), help.size() + lastLines.size());
+    EXPECT_EQ(box.text.substr(box.text.size() - lastLines.size()), lastLines) << "the newer keys' lines come last";
+    EXPECT_EQ(box.text.find('\n', help.size()), box.text.size() - lastLines.size()) << "one line between them";
     EXPECT_GT(box.text.size(), help.size());
     EXPECT_EQ(box.caption, "Qarmel user interface");
     EXPECT_EQ(box.owner, window);

@@ -13,12 +13,15 @@ namespace {
 
 using Point = std::array<float, 3>;
 
-// The corners of each emitted quad, with its texture coordinates.
+// The corners of each emitted quad, with its texture coordinates, and the
+// value each quad's colour stands for.
 struct QuadRecorder {
   std::vector<reference::Corner> corners;
+  std::vector<int> values;
   int begins = 0, ends = 0;
   float s = -1, t = -1;
   void Normal(const float*) {}
+  void Color(const float rgb[3]) { values.push_back(static_cast<int>(rgb[0])); }
   void Begin() { ++begins; }
   void TexCoord(float s_, float t_) { s = s_, t = t_; }
   void Vertex(float x, float y, float z) { corners.push_back({x, y, z, s, t}); }
@@ -27,22 +30,46 @@ struct QuadRecorder {
 
 const float kUnit[3] = {1, 1, 1};
 
+// Colour v stands for value v, so a quad's colour names its value.
+const LabelColors& ValueColors() {
+  struct Table {
+    LabelColors c;
+  };
+  static const Table colors = [] {
+    Table t{};
+    for (int v = 0; v < 256; ++v) t.c[v][0] = static_cast<float>(v);
+    return t;
+  }();
+  return colors.c;
+}
+
 template <FaceDirection D>
-QuadRecorder Record(const VOXSPACE* v, surface::RunExtent extent) {
+QuadRecorder Record(const VOXSPACE* v, surface::RunExtent extent, bool coloured) {
   QuadRecorder r;
-  surface::ScanRectangles<D>(v, kUnit, true, extent, r);
+  surface::ScanRectangles<D>(v, kUnit, true, extent, r, coloured ? &ValueColors() : nullptr);
   return r;
 }
 
-QuadRecorder RecordAny(const VOXSPACE* v, int d, surface::RunExtent extent) {
+QuadRecorder RecordAny(const VOXSPACE* v, int d, surface::RunExtent extent, bool coloured = false) {
   switch (d) {
-    case LEFT: return Record<LEFT>(v, extent);
-    case RIGHT: return Record<RIGHT>(v, extent);
-    case DOWN: return Record<DOWN>(v, extent);
-    case UP: return Record<UP>(v, extent);
-    case BACK: return Record<BACK>(v, extent);
-    default: return Record<FRONT>(v, extent);
+    case LEFT: return Record<LEFT>(v, extent, coloured);
+    case RIGHT: return Record<RIGHT>(v, extent, coloured);
+    case DOWN: return Record<DOWN>(v, extent, coloured);
+    case UP: return Record<UP>(v, extent, coloured);
+    case BACK: return Record<BACK>(v, extent, coloured);
+    default: return Record<FRONT>(v, extent, coloured);
   }
+}
+
+// The value of the voxel whose face of direction d has this centre.
+int ValueBehind(const VOXSPACE& v, int d, const Point& centre) {
+  const float half[3] = {v.dimX * 0.5f, v.dimY * 0.5f, v.dimZ * 0.5f};
+  std::uint32_t index[3];
+  for (int a = 0; a < 3; ++a) {
+    const float at = centre[a] + half[a];
+    index[a] = static_cast<std::uint32_t>(a == d / 2 ? (d % 2 ? at - 1 : at) : at - 0.5f);
+  }
+  return VoxelAt(const_cast<VOXSPACE&>(v), index[0], index[1], index[2]);
 }
 
 // The centres of the unit faces a quad covers, after checking that it
@@ -112,12 +139,19 @@ TEST(MergedScan, RectanglesCoverEachFaceOfTheSingleFaceGeometryOnce) {
       const auto quads = reference::BuildQuads(*v);
       for (int d = 0; d < 6; ++d) {
         for (const auto extent : {surface::RunExtent::kWhole, surface::RunExtent::kInterior}) {
-          const QuadRecorder r = RecordAny(v.get(), d, extent);
+          const bool coloured = density > 0.5;  // with colours, a quad holds one value
+          const QuadRecorder r = RecordAny(v.get(), d, extent, coloured);
           ASSERT_EQ(r.corners.size() % 4, 0u);
           EXPECT_EQ(r.begins, 1);
           EXPECT_EQ(r.ends, 1);
+          ASSERT_EQ(r.values.size(), coloured ? r.corners.size() / 4 : 0u);
           std::vector<Point> covered;
-          for (std::size_t k = 0; k < r.corners.size(); k += 4) AddCoveredFaces(&r.corners[k], d, covered);
+          for (std::size_t k = 0; k < r.corners.size(); k += 4) {
+            const std::size_t first = covered.size();
+            AddCoveredFaces(&r.corners[k], d, covered);
+            for (std::size_t f = first; coloured && f < covered.size(); ++f)
+              ASSERT_EQ(ValueBehind(*v, d, covered[f]), r.values[k / 4]) << "direction " << d;
+          }
           std::vector<Point> want = extent == surface::RunExtent::kWhole
                                         ? StripFaces(reference::BuildStrips(*v, d, false))
                                         : QuadFaces(quads[static_cast<std::size_t>(d)]);

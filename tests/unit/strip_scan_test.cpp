@@ -16,6 +16,7 @@ using reference::Call;
 struct RecordingSink {
   std::vector<Call> calls;
   void Normal(const float n[3]) { calls.push_back({'N', n[0], n[1], n[2]}); }
+  void Color(const float rgb[3]) { calls.push_back({'C', rgb[0], rgb[1], rgb[2]}); }
   void Begin() { calls.push_back({'B'}); }
   void TexCoord(float s, float t) { calls.push_back({'T', s, t}); }
   void Vertex(float x, float y, float z) { calls.push_back({'V', x, y, z}); }

@@ -18,6 +18,7 @@
 #include "platform/headless/headless_control.h"
 #include "shot_options.h"
 #include "shot_render.h"
+#include "surface/label_palette.h"
 #include "voxel/cub_reader.h"
 
 namespace {
@@ -64,6 +65,7 @@ int main(int argc, char** argv) {
   platform::SetProcessCommandLine(self);
   GetExeDirectory(exeDirectory);
   if (!LoadVolume(options->input)) return Fail("cannot load " + options->input);
+  theSurface.SetLabelColors(PaletteForVolume(options->input).rgb);
   if (options->info) return PrintInfo();
 
   // Set before the first frame so that only the merged geometry is built.

@@ -1,0 +1,69 @@
+// Colours by value through qarmel-shot: a palette file beside the volume
+// gives the colours, the whole name's .lut before the stem's, and a bad
+// line is reported with its number.
+#include <gtest/gtest.h>
+
+#include <stb/stb_image.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "cub_bytes.h"
+#include "process.h"
+#include "temp_dir.h"
+
+namespace {
+
+using std::chrono::seconds;
+
+// The mean colour of the pixels that are not black.
+std::array<double, 3> MeanColour(const std::string& png) {
+  int width = 0, height = 0, channels = 0;
+  unsigned char* data = stbi_load(png.c_str(), &width, &height, &channels, 3);
+  std::array<double, 3> sum{};
+  int lit = 0;
+  for (int i = 0; data && i < width * height; ++i) {
+    const unsigned char* p = data + 3 * i;
+    if (p[0] + p[1] + p[2] < 30) continue;
+    ++lit;
+    for (int c = 0; c < 3; ++c) sum[c] += p[c];
+  }
+  stbi_image_free(data);
+  for (double& s : sum) s /= lit ? lit : 1;
+  return sum;
+}
+
+TEST(PaletteE2E, APaletteFileBesideTheVolumeColoursItsValues) {
+  TempDir dir;
+  std::vector<std::uint8_t> voxels(12 * 12 * 12, 0);
+  for (int z = 3; z < 9; ++z)
+    for (int y = 3; y < 9; ++y)
+      for (int x = 3; x < 9; ++x) voxels[static_cast<std::size_t>(x + 12 * (y + 12 * z))] = 5;
+  const std::string volume = dir.Write("block.cub", CubBytes().Magic().Header(12, 12, 12).Data(voxels).End().bytes());
+  LaunchOptions quiet;
+  quiet.stdoutFile = dir.File("stdout.txt");
+  quiet.stderrFile = dir.File("stderr.txt");
+  auto render = [&](const std::string& png) {
+    return Process({QARMEL_SHOT, volume, "-o", dir.File(png), "--keys", "fk"}, quiet).WaitForExit(seconds(60));
+  };
+
+  const std::string stemPalette = "# the block\n5 block 255 0 0\n5 block red\n";
+  dir.Write("block.lut", std::vector<std::uint8_t>(stemPalette.begin(), stemPalette.end()));
+  ASSERT_EQ(render("red.png"), 0);
+  const auto red = MeanColour(dir.File("red.png"));
+  EXPECT_GT(red[0], 40);
+  EXPECT_LT(red[1] + red[2], 2) << "value 5 takes the stem palette's red";
+  EXPECT_NE(ReadTextFile(dir.File("stderr.txt")).find("block.lut:3:"), std::string::npos)
+      << "the bad third line is reported";
+
+  const std::string wholePalette = "5 block 0 0 255\n";
+  dir.Write("block.cub.lut", std::vector<std::uint8_t>(wholePalette.begin(), wholePalette.end()));
+  ASSERT_EQ(render("blue.png"), 0);
+  const auto blue = MeanColour(dir.File("blue.png"));
+  EXPECT_GT(blue[2], 40);
+  EXPECT_LT(blue[0] + blue[1], 2) << "the whole name's palette comes first";
+  EXPECT_EQ(ReadTextFile(dir.File("stderr.txt")).find("block.lut:3:"), std::string::npos);
+}
+
+}  // namespace
