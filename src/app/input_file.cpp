@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "platform/winapi.h"
-#include "voxel/cub_reader.h"
+#include "voxel/voxel_file.h"
 
 namespace {
 
@@ -51,7 +51,7 @@ void SetInputFileName() {
 }
 
 int LoadInputFile() {
-  theVolume = LoadCub(inputPath);
+  theVolume = LoadVoxelFile(inputPath);
   if (!theVolume) FailToLoad();
   return 1;
 }
@@ -82,7 +82,8 @@ int GetInputFile(const char* argumentText) {
 }
 
 int ChooseInputFile(char (&fileNameOut)[kInputFileNameSize], char (&pathOut)[kInputPathSize]) {
-  static const char filters[] = "Cub files (*.CUB)\0*.cub\0All files (*.*)\0*.*\0";
+  static const char filters[] =
+      "Cub files (*.CUB)\0*.cub\0All files (*.*)\0*.*\0NIfTI files\0*.nii;*.nii.gz\0";
   OPENFILENAMEA record = {};
   record.lStructSize = 76;
   record.lpstrFilter = filters;

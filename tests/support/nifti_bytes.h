@@ -1,6 +1,9 @@
-// Writes NIfTI-1 single files (.nii) for converter tests: a 348-byte
-// header, four bytes of (empty) extension flag, then the voxel values.
+// Writes NIfTI-1 single files (.nii) for converter and reader tests: a
+// 348-byte header, four bytes of (empty) extension flag, then the voxel
+// values; and their gzipped form (.nii.gz).
 #pragma once
+
+#include <zlib.h>
 
 #include <cstdint>
 #include <cstring>
@@ -33,5 +36,24 @@ std::vector<std::uint8_t> MakeNifti(const NiftiFields& f, const std::vector<T>& 
   const std::size_t start = out.size();
   out.resize(start + values.size() * sizeof(T));
   if (!values.empty()) std::memcpy(&out[start], values.data(), values.size() * sizeof(T));
+  return out;
+}
+
+// The bytes as one gzip member, as gzip(1) writes them.
+inline std::vector<std::uint8_t> Gzipped(const std::vector<std::uint8_t>& bytes) {
+  z_stream stream{};
+  const int gzipWindow = 15 + 16;  // zlib's way of asking for the gzip wrapper
+  if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, gzipWindow, 8, Z_DEFAULT_STRATEGY) !=
+      Z_OK) {
+    return {};
+  }
+  std::vector<std::uint8_t> out(deflateBound(&stream, static_cast<uLong>(bytes.size())));
+  stream.next_in = const_cast<Bytef*>(bytes.data());
+  stream.avail_in = static_cast<uInt>(bytes.size());
+  stream.next_out = out.data();
+  stream.avail_out = static_cast<uInt>(out.size());
+  const bool finished = deflate(&stream, Z_FINISH) == Z_STREAM_END;
+  out.resize(finished ? stream.total_out : 0);
+  deflateEnd(&stream);
   return out;
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "cub_bytes.h"
+#include "nifti_bytes.h"
 #include "platform/common/command_line.h"
 #include "platform/headless/headless_control.h"
 #include "platform/winapi.h"
@@ -130,7 +131,8 @@ TEST_F(InputFileTest, DialogAnswersFillBothBuffers) {
   EXPECT_EQ(call->record.lStructSize, 76u);
   EXPECT_EQ(call->record.hwndOwner, nullptr);
   EXPECT_EQ(call->record.hInstance, nullptr);
-  static const char kList[] = "Cub files (*.CUB)\0*.cub\0All files (*.*)\0*.*\0";
+  static const char kList[] =
+      "Cub files (*.CUB)\0*.cub\0All files (*.*)\0*.*\0NIfTI files\0*.nii;*.nii.gz\0";
   EXPECT_EQ(call->filterList, std::string(kList, sizeof kList - 1));  // up to the list's final NUL
   EXPECT_EQ(call->record.lpstrCustomFilter, nullptr);
   EXPECT_EQ(call->record.nFilterIndex, 0u);
@@ -155,6 +157,23 @@ TEST_F(InputFileTest, CancelledOrRefusedDialogReturns0) {
   EXPECT_EQ(GetInputFile(""), 0);
   EXPECT_EQ(theVolume, nullptr);
   EXPECT_TRUE(headless::MessageBoxJournal().empty());
+}
+
+TEST_F(InputFileTest, NiftiFilesLoadAndDamagedOnesEndTheProcess) {
+  const auto labels = MakeNifti<std::uint8_t>({}, CountingBytes(64));
+  const std::string path = dir.Write("labels.nii.gz", Gzipped(labels));
+  ASSERT_EQ(GetInputFile(path.c_str()), 1);
+  ASSERT_NE(theVolume, nullptr);
+  EXPECT_EQ(theVolume->dimZ, 4u);
+  EXPECT_EQ(theVolume->data[63], 64);
+  EXPECT_TRUE(headless::MessageBoxJournal().empty());
+
+  auto cut = labels;
+  cut.resize(cut.size() - 1);
+  const std::string damaged = dir.Write("cut.nii", cut);
+  EXPECT_EXIT(GetInputFile(damaged.c_str()), ::testing::ExitedWithCode(1),
+              "^LoadNifti\\(\\): the voxel data of " + damaged +
+                  " is cut short\nTesmir error: cannot load " + damaged + "\n$");
 }
 
 TEST_F(InputFileTest, DialogFileThatFailsToLoadEndsTheProcess) {

@@ -11,6 +11,7 @@
 #include "cub_writer.h"
 #include "surface/ogl_cuberille.h"
 #include "volume_source.h"
+#include "voxel/nifti_reader.h"
 
 namespace {
 
@@ -55,9 +56,8 @@ struct Selection {
       case kLabels: solid = labels.count(v) > 0; break;
     }
     if (!solid) return 0;
-    if (!keepValues) return 1;
-    const double rounded = std::round(v);
-    return static_cast<std::uint8_t>(rounded < 1 ? 1 : rounded > 255 ? 255 : rounded);
+    // The viewer's own clamp, so that it shows a NIfTI file as this writes it.
+    return keepValues ? KeptVoxelValue(v) : 1;
   }
 };
 

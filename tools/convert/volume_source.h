@@ -1,5 +1,6 @@
 // The scalar volumes cubconvert reads: NIfTI-1 files (plain or gzipped,
-// through the NIfTI C library) and raw files of a stated size and type.
+// through the viewer's own reader in voxel/nifti_reader) and raw files of a
+// stated size and type.
 #pragma once
 
 #include <cstdint>

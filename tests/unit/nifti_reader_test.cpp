@@ -1,0 +1,131 @@
+// The NIfTI-1 reader on files the tests write: which files it takes for
+// NIfTI, the voxels the viewer gets, and the reason for each damaged file.
+#include "voxel/nifti_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "cub_bytes.h"
+#include "nifti_bytes.h"
+#include "temp_dir.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// 4x4x4 voxels holding labels 0..3 in turn.
+Bytes SmallNifti() {
+  std::vector<std::uint8_t> labels(64);
+  for (std::size_t i = 0; i < labels.size(); ++i) labels[i] = static_cast<std::uint8_t>(i % 4);
+  return MakeNifti<std::uint8_t>({}, labels);
+}
+
+void Put16(Bytes& bytes, std::size_t at, std::int16_t value) { std::memcpy(&bytes[at], &value, 2); }
+void PutFloat(Bytes& bytes, std::size_t at, float value) { std::memcpy(&bytes[at], &value, 4); }
+
+TEST(NiftiReader, KnowsNiftiByContentNotByName) {
+  TempDir dir;
+  const Bytes nifti = SmallNifti();
+  EXPECT_TRUE(IsNiftiFile(dir.Write("scan.data", nifti).c_str()));
+  EXPECT_TRUE(IsNiftiFile(dir.Write("scan.nii", Gzipped(nifti)).c_str()));
+  Bytes bigEndianSize = nifti;
+  const std::uint8_t size348[4] = {0, 0, 1, 92};
+  std::memcpy(bigEndianSize.data(), size348, 4);
+  EXPECT_TRUE(IsNiftiFile(dir.Write("swapped.nii", bigEndianSize).c_str()));
+  Bytes pair = nifti;
+  std::memcpy(&pair[344], "ni1", 4);
+  EXPECT_TRUE(IsNiftiFile(dir.Write("pair.hdr", pair).c_str()));
+
+  Bytes otherMagic = nifti;
+  std::memcpy(&otherMagic[344], "n+2", 4);
+  EXPECT_FALSE(IsNiftiFile(dir.Write("other.nii", otherMagic).c_str()));
+  const Bytes cub = CubBytes().Magic().Header(2, 2, 2).Data(CountingBytes(8)).End().bytes();
+  EXPECT_FALSE(IsNiftiFile(dir.Write("small.cub", cub).c_str()));
+  EXPECT_FALSE(IsNiftiFile(dir.Write("gzipped.cub", Gzipped(cub)).c_str()));
+  EXPECT_FALSE(
+      IsNiftiFile(dir.Write("short.nii", Bytes(nifti.begin(), nifti.begin() + 347)).c_str()));
+  EXPECT_FALSE(IsNiftiFile(dir.path().c_str()));
+  EXPECT_FALSE(IsNiftiFile(dir.File("missing.nii").c_str()));
+}
+
+TEST(NiftiReader, TheViewerKeepsNonZeroValuesAsLabels) {
+  // Stored 0, 7, 300, -5 and 2 in turn, scaled by 2 and shifted by -4:
+  // real values -4, 10, 596, -14 and 0.
+  std::vector<std::int16_t> values(3 * 2 * 2);
+  const std::int16_t pattern[5] = {0, 7, 300, -5, 2};
+  for (std::size_t i = 0; i < values.size(); ++i) values[i] = pattern[i % 5];
+  NiftiFields fields;
+  fields.dims[0] = 3, fields.dims[1] = 2, fields.dims[2] = 2;
+  fields.datatype = 4, fields.bitpix = 16, fields.slope = 2, fields.intercept = -4;
+  TempDir dir;
+  std::string reason;
+  VOXSPACE* volume =
+      LoadNifti(dir.Write("scan.nii.gz", Gzipped(MakeNifti(fields, values))).c_str(), reason);
+  ASSERT_NE(volume, nullptr) << reason;
+  EXPECT_EQ(volume->dimX, 3u);
+  EXPECT_EQ(volume->dimY, 2u);
+  EXPECT_EQ(volume->dimZ, 2u);
+  EXPECT_EQ(volume->bitsPerVoxel, 8u);
+  EXPECT_EQ(volume->dataSize, 12u);
+  const std::uint8_t kept[5] = {1, 10, 255, 1, 0};
+  for (std::size_t i = 0; i < values.size(); ++i)
+    EXPECT_EQ(volume->data[i], kept[i % 5]) << "voxel " << i;
+  FreeVoxSpace(volume);
+}
+
+struct Damage {
+  const char* name;
+  std::function<void(Bytes&)> apply;
+  bool gzip;
+  const char* reason;  // words the reason holds
+};
+
+void PrintTo(const Damage& damage, std::ostream* out) { *out << damage.name; }
+
+class DamagedNifti : public ::testing::TestWithParam<Damage> {};
+
+TEST_P(DamagedNifti, GivesNoVolumeAndSaysWhy) {
+  Bytes bytes = SmallNifti();
+  GetParam().apply(bytes);
+  if (GetParam().gzip) bytes = Gzipped(bytes);
+  TempDir dir;
+  std::string reason;
+  VOXSPACE* volume = LoadNifti(dir.Write("damaged.nii", bytes).c_str(), reason);
+  EXPECT_EQ(volume, nullptr);
+  FreeVoxSpace(volume);
+  EXPECT_NE(reason.find(GetParam().reason), std::string::npos) << reason;
+}
+
+// Seven dimensions of 32767 make more values than 64 bits count; gzipped,
+// the file's length cannot refuse them, the volume's size must.
+void HugeDims(Bytes& b) {
+  Put16(b, 40, 7);
+  for (int d = 1; d <= 7; ++d) Put16(b, 40 + 2 * d, 32767);
+}
+
+const Damage kDamages[] = {
+    {"Truncated", [](Bytes& b) { b.resize(b.size() - 10); }, false, "is cut short"},
+    {"TruncatedGzipped", [](Bytes& b) { b.resize(b.size() - 10); }, true, "is cut short"},
+    {"HeaderOnly", [](Bytes& b) { b.resize(348); }, false, "is cut short"},
+    {"TooShortForAHeader", [](Bytes& b) { b.resize(300); }, false, "too short"},
+    {"WrongHeaderSize", [](Bytes& b) { b[0] = 123; }, false, "wrong header size"},
+    {"TwoFilePair", [](Bytes& b) { std::memcpy(&b[344], "ni1", 4); }, false, "not a single-file"},
+    {"ZeroDimension", [](Bytes& b) { Put16(b, 44, 0); }, false, "bad dimensions"},
+    {"NegativeDimension", [](Bytes& b) { Put16(b, 42, -4); }, false, "bad dimensions"},
+    {"RankAboveSeven", [](Bytes& b) { Put16(b, 40, 8); }, false, "bad dimensions"},
+    {"DataInsideTheHeader", [](Bytes& b) { PutFloat(b, 108, 100); }, false, "bad header"},
+    {"UndefinedType", [](Bytes& b) { Put16(b, 70, 3); }, false, "not a readable"},
+    {"ComplexType", [](Bytes& b) { Put16(b, 70, 32); }, false, "unsupported NIfTI data type 32"},
+    {"HugeDimsGzipped", HugeDims, true, "larger than a CUB file can hold"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Reasons, DamagedNifti, ::testing::ValuesIn(kDamages),
+                         [](const ::testing::TestParamInfo<Damage>& info) {
+                           return info.param.name;
+                         });
+
+}  // namespace
