@@ -6,6 +6,7 @@
 //   cubgen sphere SIZE OUT.cub    a hollow sphere
 //   cubgen noise SIZE OUT.cub     thresholded smooth noise: blobs and tunnels
 //   cubgen scan SIZE OUT.cub      the phantom with a brain of fine tissue, as a thresholded scan
+//   cubgen atlas SIZE OUT.cub     the phantom as a label volume: a brain of 100 labelled parcels
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -19,7 +20,7 @@ namespace {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: cubgen phantom|sphere|noise|scan SIZE OUT.cub\n"
+               "usage: cubgen phantom|sphere|noise|scan|atlas SIZE OUT.cub\n"
                "  SIZE: edge of a cubic volume, or WxHxD, in voxels, 8 to 1024 each\n");
   return 2;
 }
@@ -45,6 +46,9 @@ int main(int argc, char** argv) {
     volume = MakeNoiseField(dx, dy, dz, 1);
   } else if (std::strcmp(argv[1], "scan") == 0) {
     volume = MakeScanPhantom(dx, dy, dz, 1);
+  } else if (std::strcmp(argv[1], "atlas") == 0) {
+    if (fields != 1) return Usage();
+    volume = MakeAtlasPhantom(dx, 100, 1);
   } else {
     return Usage();
   }

@@ -1,6 +1,8 @@
 #include "shapes.h"
 
 #include <algorithm>
+#include <array>
+#include <climits>
 #include <cmath>
 #include <random>
 #include <vector>
@@ -143,6 +145,37 @@ CubVolume MakeScanPhantom(std::uint32_t dimX, std::uint32_t dimY, std::uint32_t 
         std::uint8_t& v = volume.At(x, y, z);
         if (v == 100 && tissue.At(x, y, z) < 0.5f) v = 0;
       }
+  return volume;
+}
+
+CubVolume MakeAtlasPhantom(std::uint32_t edge, std::uint32_t regions, std::uint32_t seed) {
+  CubVolume volume = MakeHeadPhantom(edge);
+  std::mt19937 random(seed);
+  std::vector<std::array<std::uint32_t, 3>> brain;
+  for (std::uint32_t z = 0; z < edge; ++z)
+    for (std::uint32_t y = 0; y < edge; ++y)
+      for (std::uint32_t x = 0; x < edge; ++x)
+        if (volume.At(x, y, z) == 100) brain.push_back({x, y, z});
+  if (brain.empty() || regions == 0) return volume;
+  std::vector<std::array<std::uint32_t, 3>> centres;
+  std::uniform_int_distribution<std::size_t> pick(0, brain.size() - 1);
+  for (std::uint32_t r = 0; r < regions; ++r) centres.push_back(brain[pick(random)]);
+  for (const auto& p : brain) {
+    std::size_t nearest = 0;
+    std::int64_t best = INT64_MAX;
+    for (std::size_t c = 0; c < centres.size(); ++c) {
+      std::int64_t d = 0;
+      for (int a = 0; a < 3; ++a) {
+        const std::int64_t delta = std::int64_t{p[a]} - std::int64_t{centres[c][a]};
+        d += delta * delta;
+      }
+      if (d < best) best = d, nearest = c;
+    }
+    volume.At(p[0], p[1], p[2]) = static_cast<std::uint8_t>(2 + nearest % 250);
+  }
+  for (std::uint8_t& v : volume.voxels) {
+    if (v == 200) v = 1;  // skull and nose
+  }
   return volume;
 }
 

@@ -26,6 +26,11 @@ CubVolume MakeNoiseField(std::uint32_t dimX, std::uint32_t dimY, std::uint32_t d
 // made of short runs of faces, as a real scan's is.
 CubVolume MakeScanPhantom(std::uint32_t dimX, std::uint32_t dimY, std::uint32_t dimZ, std::uint32_t seed);
 
+// The head phantom as a label volume from a segmentation: the brain split
+// into `regions` labelled parcels (2, 3, ...: the nearest of as many random
+// centres), the skull label 1, the other tissues their own labels.
+CubVolume MakeAtlasPhantom(std::uint32_t edge, std::uint32_t regions, std::uint32_t seed);
+
 // Each voxel solid with probability one half: the worst case for anything
 // that walks the surface.
 CubVolume MakeRandomHalf(std::uint32_t edge, std::uint32_t seed);
