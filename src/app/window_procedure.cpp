@@ -1,9 +1,11 @@
 // The window procedure: the life of the device and rendering contexts, the
 // window's size, position and activation, raw input to the input records,
-// typed characters to the key commands, repaints, and the palette.
+// typed characters to the key commands, F12's screenshot, repaints, and the
+// palette.
 #include "app/window_procedure.h"
 
 #include "app/app_state.h"
+#include "app/frame_saving.h"
 #include "app/key_commands.h"
 #include "render/frame_display.h"
 #include "render/pixel_format.h"
@@ -81,7 +83,12 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     case WM_PAINT: OnPaint(window); return 0;
     case WM_ERASEBKGND: return 0;  // the frame covers the client area
     case WM_KEYDOWN:
-    case WM_SYSKEYDOWN: keyboardState.KeyDown(static_cast<unsigned>(wParam), lParam); return 0;
+    case WM_SYSKEYDOWN:
+      // F12 types no character, so its command is here; holding it saves
+      // one frame, not one per repeat (bit 30).
+      if (wParam == VK_F12 && !(lParam & (LPARAM{1} << 30)) && glContext) SaveFrame(window);
+      keyboardState.KeyDown(static_cast<unsigned>(wParam), lParam);
+      return 0;
     case WM_KEYUP:
     case WM_SYSKEYUP: keyboardState.KeyUp(static_cast<unsigned>(wParam), lParam); return 0;
     case WM_CHAR: OnChar(window, wParam, lParam); return 0;

@@ -187,6 +187,7 @@ constexpr WPARAM VK_TAB = 0x09;
 constexpr WPARAM VK_RETURN = 0x0D;
 constexpr WPARAM VK_ESCAPE = 0x1B;
 constexpr WPARAM VK_SPACE = 0x20;
+constexpr WPARAM VK_F12 = 0x7B;
 
 struct WNDCLASSA {
   UINT style;

@@ -7,7 +7,7 @@
 
 #include "app/app_state.h"
 
-void Display() {
+void DrawFrame() {
   glClear(appSettings.depthBuffer ? GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT : GL_COLOR_BUFFER_BIT);
   if (appSettings.polarMode) {
     ApplyPolarView(polarCam);
@@ -19,12 +19,28 @@ void Display() {
   glColor3f(1, 1, 1);
   if (appSettings.showAxes) DrawAxes();
   glFlush();
+}
+
+void Display() {
+  DrawFrame();
   SwapBuffers(deviceContext);
   const double seconds = TickFrameClock();
   if (appSettings.showFps) {
     FormatFrameRate(seconds, fpsText);
     TextOutA(deviceContext, 0, 0, fpsText, static_cast<int>(std::strlen(fpsText)));
   }
+}
+
+std::vector<unsigned char> ReadBackBuffer(int width, int height) {
+  std::vector<unsigned char> rgb(static_cast<std::size_t>(width) * height * 3);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadBuffer(GL_BACK);
+  glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+  // OpenGL's first row is the bottom one; an image's is the top one.
+  std::vector<unsigned char> flipped(rgb.size());
+  const std::size_t row = static_cast<std::size_t>(width) * 3;
+  for (int y = 0; y < height; ++y) std::memcpy(&flipped[y * row], &rgb[(height - 1 - y) * row], row);
+  return flipped;
 }
 
 void FormatFrameRate(double seconds, char (&text)[kFpsTextSize]) {

@@ -1,12 +1,19 @@
-// One complete frame from the active camera, the viewport on a resize, and
-// the axes gizmo.
+// One complete frame from the active camera, the viewport on a resize, the
+// axes gizmo, and the frame read back.
 #pragma once
+
+#include <vector>
 
 constexpr int kFpsTextSize = 64;
 extern char fpsText[kFpsTextSize];  // the last frame-rate readout
 
 // Clear, view, surface, gizmo, flush, swap, clock tick, readout.
 void Display();
+// The drawing half of Display(): the frame in the back buffer, not shown.
+void DrawFrame();
+// The back buffer, width x height RGB, top row first: read it after
+// DrawFrame() and before a window's swap, which leaves it undefined.
+std::vector<unsigned char> ReadBackBuffer(int width, int height);
 // New client size: viewport, both cameras' aspect and projection, a frame.
 void Resize(int width, int height);
 void DrawAxes();

@@ -7,7 +7,9 @@
 
 #include <filesystem>
 #include <memory>
+#include <sstream>
 #include <string>
+#include <thread>
 
 #include "process.h"
 #include "screenshot.h"
@@ -55,6 +57,61 @@ TEST(ShotE2E, TheOffscreenPictureEqualsTheViewersWindow) {
   EXPECT_EQ(fewest, 0) << "pixels that differ between the window and qarmel-shot";
   ASSERT_TRUE(Xdotool({"windowfocus", "--sync", *id, "key", "Escape"}));
   EXPECT_EQ(viewer.WaitForExit(seconds(30)), 0);
+}
+
+// The lines of a text file that end in ".png".
+std::vector<std::string> PngLines(const std::string& path) {
+  std::istringstream text(ReadTextFile(path));
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(text, line);) {
+    if (line.size() > 4 && line.compare(line.size() - 4, 4, ".png") == 0) lines.push_back(line);
+  }
+  return lines;
+}
+
+// F12 saves the frame the window draws, which is qarmel-shot's picture after
+// the same keys. Held past the auto-repeat delay it saves once, and a name
+// in use is passed over.
+TEST(ShotE2E, F12SavesTheWindowsFrameAsQarmelShotRendersIt) {
+  ASSERT_TRUE(HaveDisplay());
+  TempDir dir;
+  LaunchOptions quiet;
+  quiet.stdoutFile = dir.File("shot-stdout.txt");
+  ASSERT_EQ(Process({QARMEL_SHOT, QARMEL_SAMPLE, "-o", dir.File("expected.png"), "--keys", "t"}, quiet)
+                .WaitForExit(seconds(60)),
+            0);
+  const auto expected = ReadPng(dir.File("expected.png"));
+  ASSERT_TRUE(expected.has_value());
+  dir.Write("phantom-1.png", {'k', 'e', 'e', 'p'});
+
+  LaunchOptions options;
+  options.workingDirectory = dir.path();
+  options.stdoutFile = dir.File("stdout.txt");
+  Process viewer({QARMEL_BINARY, QARMEL_SAMPLE}, options);
+  const auto id = WaitForWindowStartingWith("Qarmel phantom.cub");
+  ASSERT_TRUE(id.has_value());
+  ASSERT_TRUE(Xdotool({"windowfocus", "--sync", *id, "key", "t"}));
+  ASSERT_TRUE(WaitForTitle(*id, "Qarmel phantom.cub   c f i l p q t z"));
+  ASSERT_TRUE(Xdotool({"keydown", "F12", "sleep", "1.5", "keyup", "F12", "key", "F12"}));
+  std::vector<std::string> saved;
+  const auto end = std::chrono::steady_clock::now() + seconds(30);
+  while ((saved = PngLines(dir.File("stdout.txt"))).size() < 2 && std::chrono::steady_clock::now() < end) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  ASSERT_EQ(saved.size(), 2u) << ReadTextFile(dir.File("stdout.txt"));
+  EXPECT_TRUE(std::filesystem::equivalent(saved[0], dir.File("phantom-2.png"))) << saved[0];
+  EXPECT_TRUE(std::filesystem::equivalent(saved[1], dir.File("phantom-3.png"))) << saved[1];
+  EXPECT_EQ(ReadTextFile(dir.File("phantom-1.png")), "keep");
+  const auto frame = ReadPng(dir.File("phantom-2.png"));
+  ASSERT_TRUE(frame.has_value());
+  EXPECT_EQ(frame->width, expected->width);
+  EXPECT_EQ(frame->height, expected->height);
+  EXPECT_EQ(CountDifferences(*frame, *expected, 0), 0) << "pixels that differ between F12's frame and qarmel-shot";
+
+  ASSERT_TRUE(Xdotool({"windowfocus", "--sync", *id, "key", "Escape"}));
+  EXPECT_EQ(viewer.WaitForExit(seconds(30)), 0);
+  EXPECT_EQ(PngLines(dir.File("stdout.txt")).size(), 2u) << "one picture per press, none per repeat";
+  EXPECT_FALSE(std::filesystem::exists(dir.File("phantom-4.png")));
 }
 
 // The window's rendering context gets the same deep depth buffer as the

@@ -6,13 +6,13 @@
 #include <cstring>
 
 const char kShotUsage[] =
-    "Usage: qarmel-shot FILE.cub -o OUT.png [options]\n"
-    "Renders a CUB file to a PNG image without a display, exactly as the\n"
-    "Qarmel viewer shows it at start.\n"
+    "Usage: qarmel-shot FILE -o OUT.png [options]\n"
+    "Renders a CUB or NIfTI-1 file to a PNG image without a display, exactly\n"
+    "as the Qarmel viewer shows it at start.\n"
     "\n"
     "Options:\n"
     "  -o, --output OUT.png   the image to write\n"
-    "  --size WxH             image size in pixels (default 512x512)\n"
+    "  --size WxH, --size N   image size in pixels, N for NxN (default 512x512)\n"
     "  --heading DEG          polar camera heading\n"
     "  --elevation DEG        polar camera elevation\n"
     "  --distance D           polar camera distance\n"
@@ -37,10 +37,14 @@ bool ParseFloat(const char* text, float& out) {
 bool ParseSize(const char* text, int& width, int& height) {
   char* end = nullptr;
   const long w = std::strtol(text, &end, 10);
-  if (end == text || (*end != 'x' && *end != 'X')) return false;
-  const char* rest = end + 1;
-  const long h = std::strtol(rest, &end, 10);
-  if (end == rest || *end != '\0' || w < 1 || h < 1 || w > 8192 || h > 8192) return false;
+  if (end == text || (*end != 'x' && *end != 'X' && *end != '\0')) return false;
+  long h = w;  // one number: a square, as thumbnailers ask for
+  if (*end != '\0') {
+    const char* rest = end + 1;
+    h = std::strtol(rest, &end, 10);
+    if (end == rest || *end != '\0') return false;
+  }
+  if (w < 1 || h < 1 || w > 8192 || h > 8192) return false;
   width = static_cast<int>(w);
   height = static_cast<int>(h);
   return true;
@@ -86,7 +90,7 @@ std::optional<ShotOptions> ParseShotOptions(int argc, const char* const* argv, s
       const char* v = value("--size");
       if (!v) return std::nullopt;
       if (!ParseSize(v, o.width, o.height)) {
-        error = std::string("--size wants WxH, 1 to 8192 each: ") + v;
+        error = std::string("--size wants WxH or N, 1 to 8192 each: ") + v;
         return std::nullopt;
       }
     } else if (arg == "--heading") {

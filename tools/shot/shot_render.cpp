@@ -1,9 +1,5 @@
 #include "shot_render.h"
 
-#include <GL/gl.h>
-
-#include <cstring>
-
 #include "app/app_state.h"
 #include "app/key_commands.h"
 #include "app/main_loop.h"
@@ -33,17 +29,7 @@ bool TypeShotKeys(const std::string& keys) {
   return true;
 }
 
-std::vector<unsigned char> ReadShotFrame(int width, int height) {
-  std::vector<unsigned char> rgb(static_cast<std::size_t>(width) * height * 3);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadBuffer(GL_BACK);
-  glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-  // OpenGL's first row is the bottom one; an image's is the top one.
-  std::vector<unsigned char> flipped(rgb.size());
-  const std::size_t row = static_cast<std::size_t>(width) * 3;
-  for (int y = 0; y < height; ++y) std::memcpy(&flipped[y * row], &rgb[(height - 1 - y) * row], row);
-  return flipped;
-}
+std::vector<unsigned char> ReadShotFrame(int width, int height) { return ReadBackBuffer(width, height); }
 
 std::vector<unsigned char> RenderShotFrame(int width, int height) {
   Display();

@@ -2,9 +2,9 @@
 // Supports: window size, move, expose, focus, minimise/restore and close as
 //           WM_SIZE, WM_MOVE, WM_PAINT, WM_ACTIVATE, WM_CLOSE; keys as
 //           WM_KEYDOWN/WM_KEYUP with virtual-key codes (letters, digits,
-//           Shift, arrows, Return, Escape, Backspace, Tab, space) and bit 30
-//           set on auto-repeat; typed text as WM_CHAR (ASCII); mouse motion
-//           and the three buttons as WM_MOUSEMOVE and WM_*BUTTON*.
+//           Shift, arrows, Return, Escape, Backspace, Tab, space, F12) and
+//           bit 30 set on auto-repeat; typed text as WM_CHAR (ASCII); mouse
+//           motion and the three buttons as WM_MOUSEMOVE and WM_*BUTTON*.
 // Not supported: other keys, wheel, double clicks, non-ASCII characters.
 #include "platform/sdl/events.h"
 
@@ -124,6 +124,7 @@ unsigned VirtualKeyOf(SDL_Keycode key) {
     case SDLK_BACKSPACE: return VK_BACK;
     case SDLK_TAB: return VK_TAB;
     case SDLK_SPACE: return VK_SPACE;
+    case SDLK_F12: return VK_F12;
     default: return 0;
   }
 }
