@@ -6,16 +6,19 @@
 #include <stb/stb_image.h>
 
 #include <array>
+#include <fstream>
 #include <string>
 #include <vector>
 
-#include "cub_bytes.h"
+#include "cub_writer.h"
 #include "process.h"
 #include "temp_dir.h"
 
 namespace {
 
 using std::chrono::seconds;
+
+void WriteText(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
 
 // The mean colour of the pixels that are not black.
 std::array<double, 3> MeanColour(const std::string& png) {
@@ -36,11 +39,14 @@ std::array<double, 3> MeanColour(const std::string& png) {
 
 TEST(PaletteE2E, APaletteFileBesideTheVolumeColoursItsValues) {
   TempDir dir;
-  std::vector<std::uint8_t> voxels(12 * 12 * 12, 0);
-  for (int z = 3; z < 9; ++z)
-    for (int y = 3; y < 9; ++y)
-      for (int x = 3; x < 9; ++x) voxels[static_cast<std::size_t>(x + 12 * (y + 12 * z))] = 5;
-  const std::string volume = dir.Write("block.cub", CubBytes().Magic().Header(12, 12, 12).Data(voxels).End().bytes());
+  CubVolume block;
+  block.dimX = block.dimY = block.dimZ = 12;
+  block.voxels.assign(12 * 12 * 12, 0);
+  for (std::uint32_t z = 3; z < 9; ++z)
+    for (std::uint32_t y = 3; y < 9; ++y)
+      for (std::uint32_t x = 3; x < 9; ++x) block.At(x, y, z) = 5;
+  const std::string volume = dir.File("block.cub");
+  ASSERT_EQ(WriteCubFile(volume, block), "");
   LaunchOptions quiet;
   quiet.stdoutFile = dir.File("stdout.txt");
   quiet.stderrFile = dir.File("stderr.txt");
@@ -48,8 +54,7 @@ TEST(PaletteE2E, APaletteFileBesideTheVolumeColoursItsValues) {
     return Process({QARMEL_SHOT, volume, "-o", dir.File(png), "--keys", "fk"}, quiet).WaitForExit(seconds(60));
   };
 
-  const std::string stemPalette = "# the block\n5 block 255 0 0\n5 block red\n";
-  dir.Write("block.lut", std::vector<std::uint8_t>(stemPalette.begin(), stemPalette.end()));
+  WriteText(dir.File("block.lut"), "# the block\n5 block 255 0 0\n5 block red\n");
   ASSERT_EQ(render("red.png"), 0);
   const auto red = MeanColour(dir.File("red.png"));
   EXPECT_GT(red[0], 40);
@@ -57,8 +62,7 @@ TEST(PaletteE2E, APaletteFileBesideTheVolumeColoursItsValues) {
   EXPECT_NE(ReadTextFile(dir.File("stderr.txt")).find("block.lut:3:"), std::string::npos)
       << "the bad third line is reported";
 
-  const std::string wholePalette = "5 block 0 0 255\n";
-  dir.Write("block.cub.lut", std::vector<std::uint8_t>(wholePalette.begin(), wholePalette.end()));
+  WriteText(dir.File("block.cub.lut"), "5 block 0 0 255\n");
   ASSERT_EQ(render("blue.png"), 0);
   const auto blue = MeanColour(dir.File("blue.png"));
   EXPECT_GT(blue[2], 40);
