@@ -1,9 +1,8 @@
 // A whole frame of a real-size volume (thresholded noise in an atlas-sized
-// 181 x 217 x 181 box, about half a million faces) against the floor of calling the same lists with the
-// same state and no visibility query; and the time from file to first frame.
-#include <benchmark/benchmark.h>
-
+// 181 x 217 x 181 box, about half a million faces) against the floor of calling the same lists with
+// the same state and no visibility query; and the time from file to first frame.
 #include <GL/gl.h>
+#include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <unistd.h>
 

@@ -21,7 +21,8 @@ constexpr std::uint32_t kSkipBytes = 64u << 20;
 
 std::string ScratchPath(const char* name) {
   const char* dir = std::getenv("TMPDIR");
-  return std::string(dir && *dir ? dir : "/tmp") + "/qarmel-bench-" + std::to_string(getpid()) + "-" + name;
+  return std::string(dir && *dir ? dir : "/tmp") + "/qarmel-bench-" + std::to_string(getpid()) +
+         "-" + name;
 }
 
 struct BenchFiles {
@@ -92,7 +93,8 @@ void BM_Fread64MiB(benchmark::State& state) {
   std::vector<char> buffer(kSkipBytes);
   for (auto _ : state) {
     std::FILE* f = std::fopen(Files().skip.c_str(), "rb");
-    if (std::fread(buffer.data(), 1, buffer.size(), f) != buffer.size()) state.SkipWithError("short read");
+    if (std::fread(buffer.data(), 1, buffer.size(), f) != buffer.size())
+      state.SkipWithError("short read");
     std::fclose(f);
     benchmark::DoNotOptimize(buffer.data());
   }
@@ -123,17 +125,23 @@ void BM_LoadCubPeakMemory(benchmark::State& state) {
   long overhead = -1, volume = -1;
   for (auto _ : state) {
     const std::string answer = RunSelf("--measure-load-peak " + Files().volume);
-    if (std::sscanf(answer.c_str(), "%ld %ld", &overhead, &volume) != 2) state.SkipWithError("child failed");
+    if (std::sscanf(answer.c_str(), "%ld %ld", &overhead, &volume) != 2)
+      state.SkipWithError("child failed");
   }
   state.counters["overhead_KiB"] = static_cast<double>(overhead);
   state.counters["volume_KiB"] = static_cast<double>(volume);
 }
 
 BENCHMARK(BM_LoadCub)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_FreadWholeFile)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_SkipChunk64MiB)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_FreadWholeFile)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_SkipChunk64MiB)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 BENCHMARK(BM_Fread64MiB)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_LoadCubPeakMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-

@@ -38,7 +38,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
       if (s == times_.end() || b == times_.end() || b->second <= 0) continue;
       const double ratio = s->second / b->second;
       GetOutputStream() << "ratio " << r.subject << " / " << r.baseline << " = " << ratio;
-      if (r.limit > 0) GetOutputStream() << " (target <= " << r.limit << ")" << (ratio <= r.limit ? "" : "  OVER");
+      if (r.limit > 0)
+        GetOutputStream() << " (target <= " << r.limit << ")" << (ratio <= r.limit ? "" : "  OVER");
       GetOutputStream() << "\n";
     }
   }

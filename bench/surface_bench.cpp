@@ -1,17 +1,16 @@
 // The surface geometry: census, quad arrays, strip lists and drawing, each
 // against a baseline measured in the same run (see bench_main.cpp for the
 // ratios and their targets).
-#include <benchmark/benchmark.h>
-
 #include <GL/gl.h>
+#include <benchmark/benchmark.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "bench_volumes.h"
-#include "process_memory.h"
 #include "platform/headless/offscreen_context.h"
+#include "process_memory.h"
 #include "surface/ogl_cuberille.h"
 #include "surface/strip_scan.h"
 
@@ -19,8 +18,12 @@ namespace {
 
 constexpr int kFrameSize = 512;
 
-VOXSPACE* VolumeFor(const benchmark::State& state) { return state.range(0) == 0 ? NoiseVolume() : RandomVolume(); }
-const char* NameFor(const benchmark::State& state) { return state.range(0) == 0 ? "noise" : "random"; }
+VOXSPACE* VolumeFor(const benchmark::State& state) {
+  return state.range(0) == 0 ? NoiseVolume() : RandomVolume();
+}
+const char* NameFor(const benchmark::State& state) {
+  return state.range(0) == 0 ? "noise" : "random";
+}
 
 void UseContext() {
   static platform::headless::OffscreenContext context;
@@ -41,7 +44,8 @@ void BM_CountFaces(benchmark::State& state) {
   surface.voxSpace = VolumeFor(state);
   for (auto _ : state) benchmark::DoNotOptimize(surface.CountFaces());
   state.SetLabel(NameFor(state));
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * surface.voxSpace->dataSize);
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          surface.voxSpace->dataSize);
   state.counters["faces"] = static_cast<double>(TotalFaces(surface));
 }
 
@@ -118,7 +122,8 @@ void BM_BuildStripLists(benchmark::State& state) {
   OGLcuberille surface;
   surface.renderMethod = TRISTRIP_DISPLIST;
   surface.voxSpace = VolumeFor(state);
-  surface.BuildStripLists();  // warm-up: the driver's list storage is then recycled, as in the floor
+  surface
+      .BuildStripLists();  // warm-up: the driver's list storage is then recycled, as in the floor
   glFinish();
   for (auto _ : state) {
     surface.BuildStripLists();
@@ -171,11 +176,21 @@ void BM_StripListFloor(benchmark::State& state) {
       glNewList(lists[d], GL_COMPILE);
       for (const RecordedCalls::Call& c : recorded.calls[d]) {
         switch (c.kind) {
-          case 'N': glNormal3f(c.a, c.b, c.c); break;
-          case 'B': glBegin(GL_TRIANGLE_STRIP); break;
-          case 'T': glTexCoord2f(c.a, c.b); break;
-          case 'V': glVertex3f(c.a, c.b, c.c); break;
-          default: glEnd(); break;
+          case 'N':
+            glNormal3f(c.a, c.b, c.c);
+            break;
+          case 'B':
+            glBegin(GL_TRIANGLE_STRIP);
+            break;
+          case 'T':
+            glTexCoord2f(c.a, c.b);
+            break;
+          case 'V':
+            glVertex3f(c.a, c.b, c.c);
+            break;
+          default:
+            glEnd();
+            break;
         }
       }
       glEndList();
@@ -289,7 +304,8 @@ int MeasureGeometryMemory(int geometry, int volumeIndex) {
   surface.SetVoxSpace(volume);
   glFinish();
   const long peak = StatusKiB("VmHWM:");
-  std::printf("%.1f\n", 1024.0 * static_cast<double>(peak - before) / static_cast<double>(TotalFaces(surface)));
+  std::printf("%.1f\n", 1024.0 * static_cast<double>(peak - before) /
+                            static_cast<double>(TotalFaces(surface)));
   return 0;
 }
 
@@ -308,11 +324,32 @@ SURFACE_BENCH(BM_DrawQuads)->Iterations(5);
 SURFACE_BENCH(BM_DrawDisplayLists)->Iterations(5);
 SURFACE_BENCH(BM_DrawPlainTriangles)->Iterations(5);
 
-BENCHMARK_CAPTURE(BM_GeometryBytesPerFace, quads, QUADS)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_GeometryBytesPerFace, strips, TRISTRIP_DISPLIST)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_GeometryBytesPerFace, coloured_quads, QUADS | kColoured)->Arg(0)->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_GeometryBytesPerFace, coloured_strips, TRISTRIP_DISPLIST | kColoured)->Arg(0)->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_GeometryBytesPerFace, merged_strips, TRISTRIP_DISPLIST | kMerged)->Arg(0)->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_GeometryBytesPerFace, coloured_merged_strips, TRISTRIP_DISPLIST | kColoured | kMerged)->Arg(0)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_GeometryBytesPerFace, quads, QUADS)
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_GeometryBytesPerFace, strips, TRISTRIP_DISPLIST)
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_GeometryBytesPerFace, coloured_quads, QUADS | kColoured)
+    ->Arg(0)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_GeometryBytesPerFace, coloured_strips, TRISTRIP_DISPLIST | kColoured)
+    ->Arg(0)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_GeometryBytesPerFace, merged_strips, TRISTRIP_DISPLIST | kMerged)
+    ->Arg(0)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_GeometryBytesPerFace, coloured_merged_strips,
+                  TRISTRIP_DISPLIST | kColoured | kMerged)
+    ->Arg(0)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

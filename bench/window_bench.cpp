@@ -105,14 +105,17 @@ int main() {
     FramesPerSecond(idle);
     return FramesPerSecond(idle);
   };
-  const auto [strips, merged] = InTurns([&] { return withMerged(false); }, [&] { return withMerged(true); }, 3);
+  const auto [strips, merged] =
+      InTurns([&] { return withMerged(false); }, [&] { return withMerged(true); }, 3);
   std::printf("volume 181x217x181 scan, %llu faces (file made in %.3f s)\n",
               static_cast<unsigned long long>(faces), makingFile);
   std::printf("start to first frame shown: %.3f s\n", firstFrame);
-  std::printf("idle loop: %.2f fps; lists and swap only: %.2f fps; ratio %.3f (target >= 0.95)\n", viewer, floor,
-              viewer / floor);
-  std::printf("idle loop with merged faces: %.2f fps against %.2f with strips; ratio %.3f (target >= 2.5)\n",
-              merged, strips, merged / strips);
+  std::printf("idle loop: %.2f fps; lists and swap only: %.2f fps; ratio %.3f (target >= 0.95)\n",
+              viewer, floor, viewer / floor);
+  std::printf(
+      "idle loop with merged faces: %.2f fps against %.2f with strips; ratio %.3f (target >= "
+      "2.5)\n",
+      merged, strips, merged / strips);
   DestroyWindow(mainWindow);
   return 0;
 }

@@ -11,7 +11,8 @@ void PutTag(std::vector<std::uint8_t>& out, const char* tag) {
 }
 
 void PutWord(std::vector<std::uint8_t>& out, std::uint32_t word) {
-  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<std::uint8_t>(word >> shift));
+  for (int shift = 0; shift < 32; shift += 8)
+    out.push_back(static_cast<std::uint8_t>(word >> shift));
 }
 
 }  // namespace
@@ -27,7 +28,8 @@ std::vector<std::uint8_t> EncodeCub(const CubVolume& volume) {
   PutWord(out, static_cast<std::uint32_t>(volume.voxels.size()));
   const std::size_t start = out.size();
   out.resize(start + volume.voxels.size());
-  if (!volume.voxels.empty()) std::memcpy(out.data() + start, volume.voxels.data(), volume.voxels.size());
+  if (!volume.voxels.empty())
+    std::memcpy(out.data() + start, volume.voxels.data(), volume.voxels.size());
   PutTag(out, "ENDF");
   return out;
 }

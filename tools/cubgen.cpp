@@ -33,8 +33,10 @@ int main(int argc, char** argv) {
   char tail = 0;
   const int fields = std::sscanf(argv[2], "%lux%lux%lu%c", &x, &y, &z, &tail);
   if (fields == 1) y = z = x;
-  if ((fields != 1 && fields != 3) || std::min({x, y, z}) < 8 || std::max({x, y, z}) > 1024) return Usage();
-  const auto dx = static_cast<std::uint32_t>(x), dy = static_cast<std::uint32_t>(y), dz = static_cast<std::uint32_t>(z);
+  if ((fields != 1 && fields != 3) || std::min({x, y, z}) < 8 || std::max({x, y, z}) > 1024)
+    return Usage();
+  const auto dx = static_cast<std::uint32_t>(x), dy = static_cast<std::uint32_t>(y),
+             dz = static_cast<std::uint32_t>(z);
 
   CubVolume volume;
   if (std::strcmp(argv[1], "phantom") == 0) {

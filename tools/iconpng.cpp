@@ -17,8 +17,9 @@ int main(int argc, char** argv) {
   std::vector<unsigned char> rgba;
   for (int i = 0; i < icon->width * icon->height; ++i) {
     const std::uint8_t index = icon->indices[i];
-    rgba.insert(rgba.end(), {icon->colours[index][0], icon->colours[index][1], icon->colours[index][2],
-                             static_cast<unsigned char>(index ? 255 : 0)});
+    rgba.insert(rgba.end(), {icon->colours[index][0], icon->colours[index][1],
+                             icon->colours[index][2], static_cast<unsigned char>(index ? 255 : 0)});
   }
-  return stbi_write_png(argv[1], icon->width, icon->height, 4, rgba.data(), icon->width * 4) ? 0 : 1;
+  return stbi_write_png(argv[1], icon->width, icon->height, 4, rgba.data(), icon->width * 4) ? 0
+                                                                                             : 1;
 }

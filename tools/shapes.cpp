@@ -116,9 +116,12 @@ class ValueNoise {
 
 }  // namespace
 
-CubVolume MakeNoiseField(std::uint32_t edge, std::uint32_t seed) { return MakeNoiseField(edge, edge, edge, seed); }
+CubVolume MakeNoiseField(std::uint32_t edge, std::uint32_t seed) {
+  return MakeNoiseField(edge, edge, edge, seed);
+}
 
-CubVolume MakeNoiseField(std::uint32_t dimX, std::uint32_t dimY, std::uint32_t dimZ, std::uint32_t seed) {
+CubVolume MakeNoiseField(std::uint32_t dimX, std::uint32_t dimY, std::uint32_t dimZ,
+                         std::uint32_t seed) {
   std::mt19937 random(seed);
   const std::uint32_t largest = std::max(dimX, std::max(dimY, dimZ));
   const ValueNoise coarse(largest, 32, random), fine(largest, 8, random);
@@ -134,7 +137,8 @@ CubVolume MakeNoiseField(std::uint32_t dimX, std::uint32_t dimY, std::uint32_t d
   return volume;
 }
 
-CubVolume MakeScanPhantom(std::uint32_t dimX, std::uint32_t dimY, std::uint32_t dimZ, std::uint32_t seed) {
+CubVolume MakeScanPhantom(std::uint32_t dimX, std::uint32_t dimY, std::uint32_t dimZ,
+                          std::uint32_t seed) {
   std::mt19937 random(seed);
   const std::uint32_t largest = std::max(dimX, std::max(dimY, dimZ));
   const ValueNoise tissue(largest, 4, random);

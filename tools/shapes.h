@@ -19,12 +19,14 @@ CubVolume MakeHollowSphere(std::uint32_t edge);
 // thresholded at its middle: a tangle of blobs and tunnels, like a
 // thresholded scan, with a surface of millions of faces at 256^3.
 CubVolume MakeNoiseField(std::uint32_t edge, std::uint32_t seed);
-CubVolume MakeNoiseField(std::uint32_t dimX, std::uint32_t dimY, std::uint32_t dimZ, std::uint32_t seed);
+CubVolume MakeNoiseField(std::uint32_t dimX, std::uint32_t dimY, std::uint32_t dimZ,
+                         std::uint32_t seed);
 
 // The head phantom as a thresholded scan shows it: the brain breaks up
 // into fine tissue (noise on a lattice of 4 voxels), so its surface is
 // made of short runs of faces, as a real scan's is.
-CubVolume MakeScanPhantom(std::uint32_t dimX, std::uint32_t dimY, std::uint32_t dimZ, std::uint32_t seed);
+CubVolume MakeScanPhantom(std::uint32_t dimX, std::uint32_t dimY, std::uint32_t dimZ,
+                          std::uint32_t seed);
 
 // The head phantom as a label volume from a segmentation: the brain split
 // into `regions` labelled parcels (2, 3, ...: the nearest of as many random

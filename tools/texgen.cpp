@@ -14,7 +14,8 @@ void PutLittleEndian(std::vector<std::uint8_t>& out, std::uint32_t value, int by
 }
 
 std::vector<std::uint8_t> Tile(int size) {
-  const std::uint32_t rowBytes = static_cast<std::uint32_t>(size) * 3;  // a multiple of 4: no padding
+  const std::uint32_t rowBytes =
+      static_cast<std::uint32_t>(size) * 3;  // a multiple of 4: no padding
   const std::uint32_t pixelBytes = rowBytes * static_cast<std::uint32_t>(size);
   std::vector<std::uint8_t> out;
   out.push_back('B');
@@ -57,7 +58,8 @@ int main(int argc, char** argv) {
   }
   const std::vector<std::uint8_t> bytes = Tile(size);
   std::FILE* file = std::fopen(argv[1], "wb");
-  if (!file || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() || std::fclose(file) != 0) {
+  if (!file || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() ||
+      std::fclose(file) != 0) {
     std::fprintf(stderr, "texgen: cannot write %s\n", argv[1]);
     return 1;
   }

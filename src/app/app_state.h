@@ -22,7 +22,7 @@ extern AppSettings appSettings;
 
 extern HWND mainWindow;
 extern HDC deviceContext;
-extern HGLRC glContext;  // none exactly while no context is current: nothing is drawn then
+extern HGLRC glContext;    // none exactly while no context is current: nothing is drawn then
 extern HGLRC listContext;  // shares glContext's lists; a second thread compiles half of them in it
 extern HPALETTE palette;
 extern VOXSPACE* theVolume;  // owned by the shell from load to WM_DESTROY

@@ -37,14 +37,15 @@ std::string VolumeStem() {
 }
 
 bool WritePng(std::FILE* file, int width, int height, const std::vector<unsigned char>& rgb) {
-  const bool encoded = stbi_write_png_to_func(WriteToFile, file, width, height, 3, rgb.data(), width * 3) != 0;
+  const bool encoded =
+      stbi_write_png_to_func(WriteToFile, file, width, height, 3, rgb.data(), width * 3) != 0;
   const bool written = encoded && !std::ferror(file);
   return std::fclose(file) == 0 && written;
 }
 
 void ReportFailure(HWND window, const std::string& name, int error) {
-  const std::string text =
-      "cannot save the frame as " + name + ": " + (error ? std::strerror(error) : "the picture was not written");
+  const std::string text = "cannot save the frame as " + name + ": " +
+                           (error ? std::strerror(error) : "the picture was not written");
   MessageBoxA(window, text.c_str(), "Screenshot", MB_OK | MB_ICONERROR);
 }
 

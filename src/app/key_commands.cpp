@@ -114,14 +114,25 @@ void SetTextureFilters(GLint filter) {
 // The commands that change a setting shown in the title.
 bool TitledToggle(WPARAM character) {
   switch (character) {
-    case 'c': ToggleCapability(appSettings.culling, GL_CULL_FACE); return true;
-    case 'd': ToggleCapability(appSettings.depthBuffer, GL_DEPTH_TEST); return true;
-    case 'f': ToggleCapability(appSettings.fog, GL_FOG); return true;
-    case 'i': ToggleCapability(appSettings.dithering, GL_DITHER); return true;
-    case 'l': ToggleCapability(appSettings.lighting, GL_LIGHTING); return true;
+    case 'c':
+      ToggleCapability(appSettings.culling, GL_CULL_FACE);
+      return true;
+    case 'd':
+      ToggleCapability(appSettings.depthBuffer, GL_DEPTH_TEST);
+      return true;
+    case 'f':
+      ToggleCapability(appSettings.fog, GL_FOG);
+      return true;
+    case 'i':
+      ToggleCapability(appSettings.dithering, GL_DITHER);
+      return true;
+    case 'l':
+      ToggleCapability(appSettings.lighting, GL_LIGHTING);
+      return true;
     case 'p':
       appSettings.perspectiveCorrection = !appSettings.perspectiveCorrection;
-      glHint(GL_PERSPECTIVE_CORRECTION_HINT, appSettings.perspectiveCorrection ? GL_NICEST : GL_FASTEST);
+      glHint(GL_PERSPECTIVE_CORRECTION_HINT,
+             appSettings.perspectiveCorrection ? GL_NICEST : GL_FASTEST);
       return true;
     case 'q':
       appSettings.textureFiltering = !appSettings.textureFiltering;
@@ -131,15 +142,20 @@ bool TitledToggle(WPARAM character) {
       appSettings.texturing = !appSettings.texturing;
       theSurface.SetTexturing(appSettings.texturing ? 1 : 0);
       return true;
-    case 'k': theSurface.SetColoured(!theSurface.coloured); return true;
-    default: return false;
+    case 'k':
+      theSurface.SetColoured(!theSurface.coloured);
+      return true;
+    default:
+      return false;
   }
 }
 
 // The commands that redraw but leave the title alone.
 bool UntitledChange(HWND window, WPARAM character) {
   switch (character) {
-    case '0': SwitchCamera(); return true;
+    case '0':
+      SwitchCamera();
+      return true;
     case '1':
       MessageBoxA(window, "QUADS render method", "WndProc()", MB_OK);
       theSurface.SetRenderMethod(QUADS);
@@ -150,15 +166,27 @@ bool UntitledChange(HWND window, WPARAM character) {
       return true;
     case '3':
       theSurface.fastLighting = !theSurface.fastLighting;
-      MessageBoxA(window, theSurface.fastLighting ? "fast lighting enabled" : "fast lighting disabled", "WndProc()",
-                  MB_OK);
+      MessageBoxA(window,
+                  theSurface.fastLighting ? "fast lighting enabled" : "fast lighting disabled",
+                  "WndProc()", MB_OK);
       return true;
-    case 'V': ChangeFieldOfView(5); return true;
-    case 'v': ChangeFieldOfView(-5); return true;
-    case 'o': appSettings.showAxes = !appSettings.showAxes; return true;
-    case 'x': appSettings.showFps = !appSettings.showFps; return true;
-    case 'm': theSurface.SetMerged(!theSurface.merged); return true;
-    default: return false;
+    case 'V':
+      ChangeFieldOfView(5);
+      return true;
+    case 'v':
+      ChangeFieldOfView(-5);
+      return true;
+    case 'o':
+      appSettings.showAxes = !appSettings.showAxes;
+      return true;
+    case 'x':
+      appSettings.showFps = !appSettings.showFps;
+      return true;
+    case 'm':
+      theSurface.SetMerged(!theSurface.merged);
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -167,8 +195,12 @@ bool QuietCommand(HWND window, WPARAM character) {
   switch (character) {
     case 13:
     case ' ':
-    case '/': ShowHelp(window); return true;
-    case 27: DestroyWindow(window); return true;
+    case '/':
+      ShowHelp(window);
+      return true;
+    case 27:
+      DestroyWindow(window);
+      return true;
     case '-':
       appSettings.cameraDelta *= 0.5f;
       if (appSettings.cameraDelta < 0.001f) appSettings.cameraDelta = 0.001f;
@@ -177,8 +209,11 @@ bool QuietCommand(HWND window, WPARAM character) {
       appSettings.cameraDelta *= 2;
       if (appSettings.cameraDelta > 45.0f) appSettings.cameraDelta = 45.0f;
       return true;
-    case 'g': ShowGeometryInfo(); return true;
-    default: return false;
+    case 'g':
+      ShowGeometryInfo();
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -203,10 +238,14 @@ void UpdateWindowTitle(HWND window) {
   const struct {
     bool on;
     const char* letter;
-  } letters[] = {{appSettings.culling, " c"},     {appSettings.fog, " f"},
-                 {appSettings.dithering, " i"},   {appSettings.lighting, " l"},
-                 {appSettings.perspectiveCorrection, " p"}, {appSettings.textureFiltering, " q"},
-                 {appSettings.texturing, " t"},   {appSettings.depthBuffer, " z"},
+  } letters[] = {{appSettings.culling, " c"},
+                 {appSettings.fog, " f"},
+                 {appSettings.dithering, " i"},
+                 {appSettings.lighting, " l"},
+                 {appSettings.perspectiveCorrection, " p"},
+                 {appSettings.textureFiltering, " q"},
+                 {appSettings.texturing, " t"},
+                 {appSettings.depthBuffer, " z"},
                  {theSurface.coloured, " k"}};
   char flags[2 * 9 + 1] = "";
   for (const auto& l : letters)
@@ -225,9 +264,10 @@ void ShowGeometryInfo() {
   std::uint32_t total = 0;
   for (int d = 0; d < kFaceDirections; ++d) total += q[d].quadCount;
   std::snprintf(geometryInfoText, sizeof geometryInfoText,
-                "quad count : \n\n %8u left \n %8u right \n %8u down \n %8u up    \n %8u back \n %8u front \n\n "
+                "quad count : \n\n %8u left \n %8u right \n %8u down \n %8u up    \n %8u back \n "
+                "%8u front \n\n "
                 "%8u total \n",
-                q[LEFT].quadCount, q[RIGHT].quadCount, q[DOWN].quadCount, q[UP].quadCount, q[BACK].quadCount,
-                q[FRONT].quadCount, total);
+                q[LEFT].quadCount, q[RIGHT].quadCount, q[DOWN].quadCount, q[UP].quadCount,
+                q[BACK].quadCount, q[FRONT].quadCount, total);
   MessageBoxA(mainWindow, geometryInfoText, "Geometry Info", MB_OK);
 }

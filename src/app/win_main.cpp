@@ -1,6 +1,8 @@
 // The entry routine and the main loop: input file, window, the surface
 // handed its volume, the first frame, then messages and idle updates until
 // the window is gone.
+#include <cstdlib>
+
 #include "app/app_state.h"
 #include "app/input_file.h"
 #include "app/main_loop.h"
@@ -9,8 +11,6 @@
 #include "platform/winapi.h"
 #include "render/frame_display.h"
 #include "surface/label_palette.h"
-
-#include <cstdlib>
 
 namespace {
 
@@ -64,9 +64,11 @@ int RunMainLoop() {
 void OpenMainWindow(HINSTANCE instance, int showCommand) {
   RegisterWindowClass(instance);
   const int width = appSettings.windowWidth + 2 * GetSystemMetrics(SM_CXFRAME);
-  const int height = appSettings.windowHeight + GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME);
-  mainWindow = CreateWindowExA(0, "Qarmel", "Qarmel", WS_OVERLAPPEDWINDOW, appSettings.windowX, appSettings.windowY,
-                               width, height, nullptr, nullptr, instance, nullptr);
+  const int height =
+      appSettings.windowHeight + GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME);
+  mainWindow =
+      CreateWindowExA(0, "Qarmel", "Qarmel", WS_OVERLAPPEDWINDOW, appSettings.windowX,
+                      appSettings.windowY, width, height, nullptr, nullptr, instance, nullptr);
   if (!mainWindow) {
     MessageBoxA(nullptr, "CreateWindow() failed.", "Error", MB_ICONERROR);
     std::exit(1);
@@ -83,7 +85,8 @@ void ShowFirstFrame() {
   Display();
 }
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previousInstance*/, LPSTR argumentText, int showCommand) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previousInstance*/, LPSTR argumentText,
+                   int showCommand) {
   GetExeDirectory(exeDirectory);
   if (!GetInputFile(argumentText)) {
     MessageBoxA(nullptr, "GetInputFile() failed", "WinMain()", MB_OK);

@@ -68,8 +68,12 @@ void RealizeOwnPalette() {
 
 LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_CREATE: OnCreate(window); return 0;
-    case WM_DESTROY: OnDestroy(window); return 0;
+    case WM_CREATE:
+      OnCreate(window);
+      return 0;
+    case WM_DESTROY:
+      OnDestroy(window);
+      return 0;
     case WM_MOVE:
       appSettings.windowX = LOWORD(static_cast<std::uintptr_t>(lParam));
       appSettings.windowY = HIWORD(static_cast<std::uintptr_t>(lParam));
@@ -79,9 +83,14 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
       appSettings.windowHeight = HIWORD(static_cast<std::uintptr_t>(lParam));
       if (glContext) Resize(appSettings.windowWidth, appSettings.windowHeight);
       return 0;
-    case WM_ACTIVATE: appSettings.appActive = LOWORD(wParam) != WA_INACTIVE; return 0;
-    case WM_PAINT: OnPaint(window); return 0;
-    case WM_ERASEBKGND: return 0;  // the frame covers the client area
+    case WM_ACTIVATE:
+      appSettings.appActive = LOWORD(wParam) != WA_INACTIVE;
+      return 0;
+    case WM_PAINT:
+      OnPaint(window);
+      return 0;
+    case WM_ERASEBKGND:
+      return 0;  // the frame covers the client area
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
       // F12 types no character, so its command is here; holding it saves
@@ -90,10 +99,17 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
       keyboardState.KeyDown(static_cast<unsigned>(wParam), lParam);
       return 0;
     case WM_KEYUP:
-    case WM_SYSKEYUP: keyboardState.KeyUp(static_cast<unsigned>(wParam), lParam); return 0;
-    case WM_CHAR: OnChar(window, wParam, lParam); return 0;
-    case WM_COMMAND: return 0;
-    case WM_MOUSEMOVE: mouseState.MouseMove(wParam, lParam); return 0;
+    case WM_SYSKEYUP:
+      keyboardState.KeyUp(static_cast<unsigned>(wParam), lParam);
+      return 0;
+    case WM_CHAR:
+      OnChar(window, wParam, lParam);
+      return 0;
+    case WM_COMMAND:
+      return 0;
+    case WM_MOUSEMOVE:
+      mouseState.MouseMove(wParam, lParam);
+      return 0;
     case WM_LBUTTONDOWN:
       mouseState.LeftButtonDown();
       ShowCursor(FALSE);
@@ -108,9 +124,15 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
       mouseState.RightButtonDown();
       ShowHelp(window);
       return 0;
-    case WM_RBUTTONUP: mouseState.RightButtonUp(); return 0;
-    case WM_MBUTTONDOWN: mouseState.MiddleButtonDown(); return 0;
-    case WM_MBUTTONUP: mouseState.MiddleButtonUp(); return 0;
+    case WM_RBUTTONUP:
+      mouseState.RightButtonUp();
+      return 0;
+    case WM_MBUTTONDOWN:
+      mouseState.MiddleButtonDown();
+      return 0;
+    case WM_MBUTTONUP:
+      mouseState.MiddleButtonUp();
+      return 0;
     case WM_QUERYNEWPALETTE:
       if (glContext && palette) {
         RealizeOwnPalette();
@@ -120,7 +142,8 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     case WM_PALETTECHANGED:
       if (glContext && palette && reinterpret_cast<HWND>(wParam) != window) RealizeOwnPalette();
       break;
-    default: break;
+    default:
+      break;
   }
   return DefWindowProcA(window, message, wParam, lParam);
 }

@@ -11,8 +11,8 @@ struct OGLcamera {
   float aspect = 1;
   float zNear = 0.1f;
   float zFar = 1000;
-  float position[3] = {0, 0, 0};   // polar: pan offset; fly: eye position
-  float direction[3] = {0, 0, -1}; // polar: heading direction for panning; fly: view direction
+  float position[3] = {0, 0, 0};    // polar: pan offset; fly: eye position
+  float direction[3] = {0, 0, -1};  // polar: heading direction for panning; fly: view direction
   float heading = 0;
   float elevation = 0;
   float distance = 0;  // polar: distance of the origin in front of the eye; fly: roll

@@ -32,7 +32,9 @@ struct Vec3 {
   }
 };
 
-inline Vec3& ScaledCopy(Vec3& dst, const Vec3& src, float s) { return dst.Set(s * src.x, s * src.y, s * src.z); }
+inline Vec3& ScaledCopy(Vec3& dst, const Vec3& src, float s) {
+  return dst.Set(s * src.x, s * src.y, s * src.z);
+}
 
 inline Vec3 ToVec3(const float (&v)[3]) { return {v[0], v[1], v[2]}; }
 inline void StoreVec3(const Vec3& v, float (&out)[3]) { out[0] = v.x, out[1] = v.y, out[2] = v.z; }

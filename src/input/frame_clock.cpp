@@ -22,6 +22,7 @@ double TickFrameClock() {
   QueryPerformanceCounter(&count);
   frameClock.currentCount = count.QuadPart;
   // Unsigned 32-bit difference: a wrap of the low bits still gives the right count.
-  const std::uint32_t counts = static_cast<std::uint32_t>(frameClock.currentCount) - frameClock.previousCount;
+  const std::uint32_t counts =
+      static_cast<std::uint32_t>(frameClock.currentCount) - frameClock.previousCount;
   return static_cast<double>(counts) * static_cast<double>(frameClock.secondsPerCount);
 }

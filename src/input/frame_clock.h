@@ -5,10 +5,10 @@
 #include <cstdint>
 
 struct FrameClock {
-  std::int64_t frequency;        // counts per second; only the low 32 bits are used
-  float secondsPerCount;         // 1 / low 32 bits of frequency, 0 without a counter
-  std::int64_t currentCount;     // the latest sample
-  std::uint32_t previousCount;   // low 32 bits of the sample before it
+  std::int64_t frequency;       // counts per second; only the low 32 bits are used
+  float secondsPerCount;        // 1 / low 32 bits of frequency, 0 without a counter
+  std::int64_t currentCount;    // the latest sample
+  std::uint32_t previousCount;  // low 32 bits of the sample before it
 };
 
 extern FrameClock frameClock;

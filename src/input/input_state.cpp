@@ -21,7 +21,8 @@ T* AllocateTable(int entries, const char* text) {
 }  // namespace
 
 Keyboard::Keyboard()
-    : changed(1), table(AllocateTable<KeySlot>(kKeySlots, "could not allocate memory for the keyboard state")) {
+    : changed(1),
+      table(AllocateTable<KeySlot>(kKeySlots, "could not allocate memory for the keyboard state")) {
   const DWORD now = GetTickCount();
   for (int i = 0; i < kKeySlots; ++i) table[i] = {now, 0};
 }
@@ -35,7 +36,8 @@ void Keyboard::ReleaseTable() {
 
 Mouse::Mouse()
     : changed(1),
-      table(AllocateTable<MouseChannel>(kMouseChannels, "could not allocate memory for the mouse state")),
+      table(AllocateTable<MouseChannel>(kMouseChannels,
+                                        "could not allocate memory for the mouse state")),
       cursorCaptured(0) {
   const auto now = static_cast<std::int32_t>(GetTickCount());
   for (int i = 0; i < kMouseChannels; ++i) table[i] = {now, 0, 0};

@@ -50,7 +50,6 @@ class Keyboard {
   int Record(unsigned vk, std::uint8_t down);
 
  public:
-
   std::uint8_t changed;
   KeySlot* table;
   std::int32_t lastInterval = 0;

@@ -222,13 +222,16 @@ struct PAINTSTRUCT {
 
 inline WORD LOWORD(std::uintptr_t v) { return static_cast<WORD>(v & 0xFFFF); }
 inline WORD HIWORD(std::uintptr_t v) { return static_cast<WORD>((v >> 16) & 0xFFFF); }
-inline LPARAM MAKELPARAM(WORD low, WORD high) { return static_cast<LPARAM>(static_cast<DWORD>(low) | (static_cast<DWORD>(high) << 16)); }
+inline LPARAM MAKELPARAM(WORD low, WORD high) {
+  return static_cast<LPARAM>(static_cast<DWORD>(low) | (static_cast<DWORD>(high) << 16));
+}
 
 WORD RegisterClassA(const WNDCLASSA* windowClass);
 // Delivers WM_CREATE before it returns; none when no window can be made
 // (no display, or the class is unknown).
-HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y, int width,
-                     int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y,
+                     int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+                     LPVOID param);
 BOOL ShowWindow(HWND window, int showCommand);
 // Delivers WM_PAINT at once.
 BOOL UpdateWindow(HWND window);
@@ -306,7 +309,8 @@ struct LOGPALETTE {
 int ChoosePixelFormat(HDC deviceContext, const PIXELFORMATDESCRIPTOR* request);
 BOOL SetPixelFormat(HDC deviceContext, int format, const PIXELFORMATDESCRIPTOR* request);
 int GetPixelFormat(HDC deviceContext);
-int DescribePixelFormat(HDC deviceContext, int format, UINT bytes, PIXELFORMATDESCRIPTOR* descriptor);
+int DescribePixelFormat(HDC deviceContext, int format, UINT bytes,
+                        PIXELFORMATDESCRIPTOR* descriptor);
 HPALETTE CreatePalette(const LOGPALETTE* palette);
 HPALETTE SelectPalette(HDC deviceContext, HPALETTE palette, BOOL background);
 UINT RealizePalette(HDC deviceContext);

@@ -38,9 +38,10 @@ bool ReadField(std::FILE* file, T& field) {
 
 // The fifteen fields after bfType, in file order.
 bool ReadRestOfHeader(std::FILE* file, BmpHeader& h) {
-  return ReadField(file, h.bfSize) && ReadField(file, h.bfReserved1) && ReadField(file, h.bfReserved2) &&
-         ReadField(file, h.bfOffBits) && ReadField(file, h.biSize) && ReadField(file, h.biWidth) &&
-         ReadField(file, h.biHeight) && ReadField(file, h.biPlanes) && ReadField(file, h.biBitCount) &&
+  return ReadField(file, h.bfSize) && ReadField(file, h.bfReserved1) &&
+         ReadField(file, h.bfReserved2) && ReadField(file, h.bfOffBits) &&
+         ReadField(file, h.biSize) && ReadField(file, h.biWidth) && ReadField(file, h.biHeight) &&
+         ReadField(file, h.biPlanes) && ReadField(file, h.biBitCount) &&
          ReadField(file, h.biCompression) && ReadField(file, h.biSizeImage) &&
          ReadField(file, h.biXPelsPerMeter) && ReadField(file, h.biYPelsPerMeter) &&
          ReadField(file, h.biClrUsed) && ReadField(file, h.biClrImportant);
@@ -58,12 +59,15 @@ PixelResult ReadRows(std::FILE* file, const BmpHeader& h, unsigned char*& pixels
   const std::int64_t fileBytes = paddedRow * h.biHeight;
   pixels = static_cast<unsigned char*>(std::malloc(static_cast<std::size_t>(fileBytes)));
   if (!pixels) return PixelResult::kNoMemory;
-  if (std::fseek(file, static_cast<long>(h.bfOffBits), SEEK_SET) != 0) return PixelResult::kSeekFailed;
-  if (std::fread(pixels, 1, static_cast<std::size_t>(fileBytes), file) != static_cast<std::size_t>(fileBytes)) {
+  if (std::fseek(file, static_cast<long>(h.bfOffBits), SEEK_SET) != 0)
+    return PixelResult::kSeekFailed;
+  if (std::fread(pixels, 1, static_cast<std::size_t>(fileBytes), file) !=
+      static_cast<std::size_t>(fileBytes)) {
     return PixelResult::kShort;
   }
   for (std::int64_t row = 1; paddedRow != rowBytes && row < h.biHeight; ++row) {
-    std::memmove(pixels + row * rowBytes, pixels + row * paddedRow, static_cast<std::size_t>(rowBytes));
+    std::memmove(pixels + row * rowBytes, pixels + row * paddedRow,
+                 static_cast<std::size_t>(rowBytes));
   }
   return PixelResult::kRead;
 }
@@ -96,10 +100,14 @@ bool ReadBmpPixels(const char* path, BmpPixels& out) {
 
   unsigned char* pixels = nullptr;
   switch (ReadRows(file, h, pixels)) {
-    case PixelResult::kNoMemory: return Fail(file, path, "cannot allocate bitmap memory", pixels);
-    case PixelResult::kSeekFailed: return Fail(file, path, nullptr, pixels);
-    case PixelResult::kShort: return Fail(file, path, "error reading bitmap data", pixels);
-    case PixelResult::kRead: break;
+    case PixelResult::kNoMemory:
+      return Fail(file, path, "cannot allocate bitmap memory", pixels);
+    case PixelResult::kSeekFailed:
+      return Fail(file, path, nullptr, pixels);
+    case PixelResult::kShort:
+      return Fail(file, path, "error reading bitmap data", pixels);
+    case PixelResult::kRead:
+      break;
   }
   std::fclose(file);
   out.width = h.biWidth;

@@ -8,7 +8,8 @@
 #include "app/app_state.h"
 
 void DrawFrame() {
-  glClear(appSettings.depthBuffer ? GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT : GL_COLOR_BUFFER_BIT);
+  glClear(appSettings.depthBuffer ? GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT
+                                  : GL_COLOR_BUFFER_BIT);
   if (appSettings.polarMode) {
     ApplyPolarView(polarCam);
     theSurface.Draw(true);
@@ -39,7 +40,8 @@ std::vector<unsigned char> ReadBackBuffer(int width, int height) {
   // OpenGL's first row is the bottom one; an image's is the top one.
   std::vector<unsigned char> flipped(rgb.size());
   const std::size_t row = static_cast<std::size_t>(width) * 3;
-  for (int y = 0; y < height; ++y) std::memcpy(&flipped[y * row], &rgb[(height - 1 - y) * row], row);
+  for (int y = 0; y < height; ++y)
+    std::memcpy(&flipped[y * row], &rgb[(height - 1 - y) * row], row);
   return flipped;
 }
 
@@ -55,7 +57,8 @@ void Resize(int width, int height) {
   glViewport(0, 0, width, height);
   // A minimised window reports a height of 0: keep the aspect it had.
   if (height > 0) {
-    const float aspect = static_cast<float>(static_cast<double>(width) / static_cast<double>(height));
+    const float aspect =
+        static_cast<float>(static_cast<double>(width) / static_cast<double>(height));
     polarCam.aspect = aspect;
     flyCam.aspect = aspect;
   }

@@ -38,7 +38,8 @@ void SetUpCameras() {
     ApplyProjection(polarCam);
     polarCam.heading = 336;
     const float a = -246 * DEG_TO_RAD;
-    polarCam.direction[0] = std::cos(a), polarCam.direction[1] = 0, polarCam.direction[2] = -std::sin(a);
+    polarCam.direction[0] = std::cos(a), polarCam.direction[1] = 0,
+    polarCam.direction[2] = -std::sin(a);
     polarCam.elevation = 340;
     polarCam.distance = static_cast<float>(static_cast<std::uint32_t>(2 * d - 4));
     ApplyPolarView(polarCam);
@@ -51,7 +52,8 @@ void SetUpCameras() {
     ApplyProjection(polarCam);
     polarCam.heading = 340;
     const float a = -250 * DEG_TO_RAD;
-    polarCam.direction[0] = std::cos(a), polarCam.direction[1] = 0, polarCam.direction[2] = -std::sin(a);
+    polarCam.direction[0] = std::cos(a), polarCam.direction[1] = 0,
+    polarCam.direction[2] = -std::sin(a);
     SetElevation(polarCam, -6);
     polarCam.distance = 2;
     ApplyPolarView(polarCam);
@@ -116,7 +118,8 @@ void SetUpTexture() {
   const GLint filter = appSettings.textureFiltering ? GL_LINEAR : GL_NEAREST;
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
-  glHint(GL_PERSPECTIVE_CORRECTION_HINT, appSettings.perspectiveCorrection ? GL_NICEST : GL_FASTEST);
+  glHint(GL_PERSPECTIVE_CORRECTION_HINT,
+         appSettings.perspectiveCorrection ? GL_NICEST : GL_FASTEST);
 }
 
 }  // namespace
@@ -131,7 +134,8 @@ int SetupScene() {
   Toggle(GL_DITHER, appSettings.dithering);
   SetUpLightAndMaterial();
   constexpr GLenum kLogicOp = 0x0BF1;  // the index-mode logic operation
-  const GLenum alwaysOff[] = {GL_NORMALIZE, GL_ALPHA_TEST, GL_BLEND, GL_COLOR_MATERIAL, GL_POLYGON_SMOOTH, kLogicOp};
+  const GLenum alwaysOff[] = {GL_NORMALIZE,      GL_ALPHA_TEST,     GL_BLEND,
+                              GL_COLOR_MATERIAL, GL_POLYGON_SMOOTH, kLogicOp};
   for (GLenum off : alwaysOff) glDisable(off);
   glShadeModel(GL_FLAT);
   glPolygonMode(GL_FRONT, GL_FILL);

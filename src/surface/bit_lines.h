@@ -36,7 +36,9 @@ class ScratchWords {
   std::size_t count_;
 };
 
-inline void SetBit(std::uint64_t* words, std::size_t i) { words[i >> 6] |= std::uint64_t{1} << (i & 63); }
+inline void SetBit(std::uint64_t* words, std::size_t i) {
+  words[i >> 6] |= std::uint64_t{1} << (i & 63);
+}
 
 // Bit i of `words` set where voxel row[i] is solid and row[i + neighbour]
 // empty, for i in [0, n). The words must start cleared.

@@ -3,8 +3,8 @@
 // the test holds, 0 where it does not.
 #pragma once
 
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 namespace surface {
@@ -25,7 +25,6 @@ inline Bytes16 IsZero(Bytes16 v) { return reinterpret_cast<Bytes16>(v == 0); }
 inline Bytes16 FaceLanes(const std::uint8_t* p, std::ptrdiff_t offset) {
   return NonZero(Load16(p)) & IsZero(Load16(p + offset));
 }
-
 
 // Bit i set where lane i of the mask is set.
 inline std::uint32_t LaneBits(Bytes16 mask) {

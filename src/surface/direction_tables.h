@@ -9,8 +9,8 @@ namespace surface {
 
 enum Axis { X_AXIS = 0, Y_AXIS = 1, Z_AXIS = 2 };
 
-constexpr float kNormals[kFaceDirections][3] = {
-    {-1, 0, 0}, {1, 0, 0}, {0, -1, 0}, {0, 1, 0}, {0, 0, -1}, {0, 0, 1}};
+constexpr float kNormals[kFaceDirections][3] = {{-1, 0, 0}, {1, 0, 0},  {0, -1, 0},
+                                                {0, 1, 0},  {0, 0, -1}, {0, 0, 1}};
 
 // The axis a direction's normal runs along and the side of its neighbour.
 constexpr Axis kNormalAxis[kFaceDirections] = {X_AXIS, X_AXIS, Y_AXIS, Y_AXIS, Z_AXIS, Z_AXIS};

@@ -53,8 +53,8 @@ class LaneCounter {
 };
 
 // The faces of `n` consecutive voxels starting at `row`.
-void CountRow(const std::uint8_t* row, std::size_t n, const std::ptrdiff_t (&offsets)[kFaceDirections],
-              LaneCounter& counter) {
+void CountRow(const std::uint8_t* row, std::size_t n,
+              const std::ptrdiff_t (&offsets)[kFaceDirections], LaneCounter& counter) {
   const Bytes16 all = ~Bytes16{};
   std::size_t i = 0;
   for (; i + 16 <= n; i += 16) counter.Step(row + i, all);
@@ -95,8 +95,8 @@ std::uint32_t OGLcuberille::CountFaces() {
   const VolumeView view(*voxSpace);
   if (!view.HasInterior()) return 0;
 
-  const std::ptrdiff_t offsets[kFaceDirections] = {-1, 1, -view.stride[1], view.stride[1],
-                                                   -view.stride[2], view.stride[2]};
+  const std::ptrdiff_t offsets[kFaceDirections] = {
+      -1, 1, -view.stride[1], view.stride[1], -view.stride[2], view.stride[2]};
   LaneCounter counter(offsets);
   const std::size_t rowLength = view.dim[0] - 2;
   for (std::uint32_t z = 1; z < view.InteriorEnd(Z_AXIS); ++z) {
@@ -110,7 +110,8 @@ std::uint32_t OGLcuberille::CountFaces() {
   // rather than wrap, and the builders never write past a count.
   std::uint64_t total = 0;
   for (int d = 0; d < kFaceDirections; ++d) {
-    quadLists[d].quadCount = static_cast<std::uint32_t>(std::min<std::uint64_t>(counts[d], UINT32_MAX));
+    quadLists[d].quadCount =
+        static_cast<std::uint32_t>(std::min<std::uint64_t>(counts[d], UINT32_MAX));
     total += quadLists[d].quadCount;
   }
   return static_cast<std::uint32_t>(std::min<std::uint64_t>(total, UINT32_MAX));
@@ -124,12 +125,12 @@ void OGLcuberille::InitBoxTriangles() {
   // Each direction's triangle lies on the box side opposite to it, front
   // side facing the same way as the direction's faces.
   const float corners[kFaceDirections][3][3] = {
-      {{ex, -ey, -ez}, {ex, -ey, ez}, {ex, ey, -ez}},       // LEFT
-      {{-ex, -ey, -ez}, {-ex, ey, -ez}, {-ex, -ey, ez}},    // RIGHT
-      {{-ex, ey, -ez}, {ex, ey, -ez}, {-ex, ey, ez}},       // DOWN
-      {{-ex, -ey, -ez}, {-ex, -ey, ez}, {ex, -ey, -ez}},    // UP
-      {{-ex, -ey, ez}, {-ex, ey, ez}, {ex, -ey, ez}},       // BACK
-      {{-ex, ey, -ez}, {-ex, -ey, -ez}, {ex, -ey, -ez}},    // FRONT
+      {{ex, -ey, -ez}, {ex, -ey, ez}, {ex, ey, -ez}},     // LEFT
+      {{-ex, -ey, -ez}, {-ex, ey, -ez}, {-ex, -ey, ez}},  // RIGHT
+      {{-ex, ey, -ez}, {ex, ey, -ez}, {-ex, ey, ez}},     // DOWN
+      {{-ex, -ey, -ez}, {-ex, -ey, ez}, {ex, -ey, -ez}},  // UP
+      {{-ex, -ey, ez}, {-ex, ey, ez}, {ex, -ey, ez}},     // BACK
+      {{-ex, ey, -ez}, {-ex, -ey, -ez}, {ex, -ey, -ez}},  // FRONT
   };
   for (int d = 0; d < kFaceDirections; ++d) {
     for (int k = 0; k < 3; ++k) {

@@ -47,7 +47,8 @@ bool ForEachPlaneAlongX(const VolumeView& view, OnPlane onPlane) {
       std::uint32_t index[3] = {0, 0, 0};
       index[order.outer] = a;
       index[order.middle] = b;
-      FaceBits(view.data + view.Index(0, index[1], index[2]), neighbour, length, &table[(b - 1) * words]);
+      FaceBits(view.data + view.Index(0, index[1], index[2]), neighbour, length,
+               &table[(b - 1) * words]);
     }
     onPlane(FacePlane{table.data(), a, 1, lines, words, length});
   }
@@ -79,7 +80,8 @@ bool ForEachPlaneAlongZ(const VolumeView& view, OnPlane onPlane) {
           for (std::uint32_t lane = 0; lane < lanes; ++lane)
             laneBits |= static_cast<std::uint32_t>(p[lane] && !p[lane + neighbour]) << lane;
         }
-        ForEachBit(laneBits, [&](unsigned lane) { SetBit(&table[(lane * lines + (y - 1)) * words], z); });
+        ForEachBit(laneBits,
+                   [&](unsigned lane) { SetBit(&table[(lane * lines + (y - 1)) * words], z); });
       }
     }
     for (std::uint32_t lane = 0; lane < lanes; ++lane)
@@ -131,16 +133,18 @@ void ForEachRunOneByOne(const VolumeView& view, OnRun onRun) {
 // Calls f(start, length, value) for the parts of the run at (outer, middle)
 // whose voxels hold one value each, in order.
 template <FaceDirection D, class F>
-void ForEachValueRun(const VolumeView& view, std::uint32_t outer, std::uint32_t middle, std::size_t start,
-                     std::size_t length, F f) {
+void ForEachValueRun(const VolumeView& view, std::uint32_t outer, std::uint32_t middle,
+                     std::size_t start, std::size_t length, F f) {
   constexpr ScanOrder order = kStripScan[D];
   std::uint32_t index[3];
-  index[order.outer] = outer, index[order.middle] = middle, index[order.run] = static_cast<std::uint32_t>(start);
+  index[order.outer] = outer, index[order.middle] = middle,
+  index[order.run] = static_cast<std::uint32_t>(start);
   const std::ptrdiff_t step = view.stride[order.run];
   const std::uint8_t* p = view.data + view.Index(index[0], index[1], index[2]);
   std::size_t partStart = 0;
   for (std::size_t k = 1; k <= length; ++k) {
-    if (k == length || p[static_cast<std::ptrdiff_t>(k) * step] != p[static_cast<std::ptrdiff_t>(partStart) * step]) {
+    if (k == length || p[static_cast<std::ptrdiff_t>(k) * step] !=
+                           p[static_cast<std::ptrdiff_t>(partStart) * step]) {
       f(start + partStart, k - partStart, p[static_cast<std::ptrdiff_t>(partStart) * step]);
       partStart = k;
     }

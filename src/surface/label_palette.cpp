@@ -13,15 +13,27 @@ void FromHsv(double hue, double saturation, double value, std::uint8_t (&rgb)[3]
   const double h = std::fmod(hue, 1.0) * 6.0;
   const int sector = static_cast<int>(h);
   const double f = h - sector;
-  const double p = value * (1 - saturation), q = value * (1 - saturation * f), t = value * (1 - saturation * (1 - f));
+  const double p = value * (1 - saturation), q = value * (1 - saturation * f),
+               t = value * (1 - saturation * (1 - f));
   double r = value, g = t, b = p;
   switch (sector) {
-    case 1: r = q, g = value, b = p; break;
-    case 2: r = p, g = value, b = t; break;
-    case 3: r = p, g = q, b = value; break;
-    case 4: r = t, g = p, b = value; break;
-    case 5: r = value, g = p, b = q; break;
-    default: break;
+    case 1:
+      r = q, g = value, b = p;
+      break;
+    case 2:
+      r = p, g = value, b = t;
+      break;
+    case 3:
+      r = p, g = q, b = value;
+      break;
+    case 4:
+      r = t, g = p, b = value;
+      break;
+    case 5:
+      r = value, g = p, b = q;
+      break;
+    default:
+      break;
   }
   rgb[0] = static_cast<std::uint8_t>(std::lround(r * 255));
   rgb[1] = static_cast<std::uint8_t>(std::lround(g * 255));
@@ -75,8 +87,9 @@ int ParsePaletteLine(const std::string& line, LabelPalette& palette, bool& malfo
   int index = 0, red = 0, green = 0, blue = 0, alpha = 0;
   const bool fields = static_cast<bool>(words >> name >> r >> g >> b);
   const bool withAlpha = static_cast<bool>(words >> a);
-  if (!fields || (withAlpha && (!ParseByte(a, alpha) || (words >> extra))) || !ParseByte(value, index) ||
-      !ParseByte(r, red) || !ParseByte(g, green) || !ParseByte(b, blue)) {
+  if (!fields || (withAlpha && (!ParseByte(a, alpha) || (words >> extra))) ||
+      !ParseByte(value, index) || !ParseByte(r, red) || !ParseByte(g, green) ||
+      !ParseByte(b, blue)) {
     malformed = true;
     return 0;
   }
@@ -109,7 +122,8 @@ bool LoadPaletteFile(const std::string& path, LabelPalette& palette) {
   std::ostringstream text;
   text << file.rdbuf();
   ParsePalette(text.str(), palette, [&](int number, const std::string&) {
-    std::fprintf(stderr, "%s:%d: not a colour line (value name r g b [a]), skipped\n", path.c_str(), number);
+    std::fprintf(stderr, "%s:%d: not a colour line (value name r g b [a]), skipped\n", path.c_str(),
+                 number);
   });
   return true;
 }

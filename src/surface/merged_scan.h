@@ -21,7 +21,8 @@ namespace surface {
 inline bool HasSpan(const std::uint64_t* line, std::size_t start, std::size_t n) {
   for (std::size_t i = start, end = start + n; i < end;) {
     const std::size_t bit = i & 63, take = std::min<std::size_t>(64 - bit, end - i);
-    const std::uint64_t mask = (take == 64 ? ~std::uint64_t{0} : ((std::uint64_t{1} << take) - 1)) << bit;
+    const std::uint64_t mask = (take == 64 ? ~std::uint64_t{0} : ((std::uint64_t{1} << take) - 1))
+                               << bit;
     if ((line[i >> 6] & mask) != mask) return false;
     i += take;
   }
@@ -31,7 +32,8 @@ inline bool HasSpan(const std::uint64_t* line, std::size_t start, std::size_t n)
 inline void ClearSpan(std::uint64_t* line, std::size_t start, std::size_t n) {
   for (std::size_t i = start, end = start + n; i < end;) {
     const std::size_t bit = i & 63, take = std::min<std::size_t>(64 - bit, end - i);
-    const std::uint64_t mask = (take == 64 ? ~std::uint64_t{0} : ((std::uint64_t{1} << take) - 1)) << bit;
+    const std::uint64_t mask = (take == 64 ? ~std::uint64_t{0} : ((std::uint64_t{1} << take) - 1))
+                               << bit;
     line[i >> 6] &= ~mask;
     i += take;
   }
@@ -75,17 +77,21 @@ void ForEachRectangle(const FacePlane& plane, F f) {
 // One rectangle of plane `outer`: run indices start .. start+width-1,
 // middle indices middle .. middle+height-1.
 template <FaceDirection D, class Sink>
-inline void EmitRectangle(Sink& sink, const Placement& place, std::uint32_t outer, std::size_t middle,
-                          std::size_t height, std::size_t start, std::size_t width, bool textured) {
+inline void EmitRectangle(Sink& sink, const Placement& place, std::uint32_t outer,
+                          std::size_t middle, std::size_t height, std::size_t start,
+                          std::size_t width, bool textured) {
   constexpr ScanOrder order = kStripScan[D];
   std::uint32_t low[3], span[3];
   low[order.outer] = outer, span[order.outer] = 1;
-  low[order.middle] = static_cast<std::uint32_t>(middle), span[order.middle] = static_cast<std::uint32_t>(height);
-  low[order.run] = static_cast<std::uint32_t>(start), span[order.run] = static_cast<std::uint32_t>(width);
+  low[order.middle] = static_cast<std::uint32_t>(middle),
+  span[order.middle] = static_cast<std::uint32_t>(height);
+  low[order.run] = static_cast<std::uint32_t>(start),
+  span[order.run] = static_cast<std::uint32_t>(width);
   for (const CornerOffset& c : kQuadCorners[D]) {
     const int offset[3] = {c.dx, c.dy, c.dz};
     float at[3];
-    for (int axis = 0; axis < 3; ++axis) at[axis] = place.Corner(axis, low[axis] + (offset[axis] ? span[axis] : 0));
+    for (int axis = 0; axis < 3; ++axis)
+      at[axis] = place.Corner(axis, low[axis] + (offset[axis] ? span[axis] : 0));
     if (textured) {
       sink.TexCoord(offset[order.run] ? static_cast<float>(width) : 0.0f,
                     offset[order.middle] ? static_cast<float>(height) : 0.0f);
@@ -103,8 +109,8 @@ enum class RunExtent { kWhole, kInterior };
 // With colours (one per voxel value), a rectangle holds faces of one value
 // and starts with its colour.
 template <FaceDirection D, class Sink>
-int ScanRectangles(const VOXSPACE* volume, const float voxelSize[3], bool textured, RunExtent extent, Sink& sink,
-                   const LabelColors* colors = nullptr) {
+int ScanRectangles(const VOXSPACE* volume, const float voxelSize[3], bool textured,
+                   RunExtent extent, Sink& sink, const LabelColors* colors = nullptr) {
   if (!volume) return 0;
   const VolumeView view(*volume);
   const Placement place(view, voxelSize);
@@ -117,15 +123,18 @@ int ScanRectangles(const VOXSPACE* volume, const float voxelSize[3], bool textur
         ClearSpan(plane.Line(i), plane.length - 1, 1);
       }
     }
-    auto emit = [&](std::size_t start, std::size_t width, std::size_t line, std::size_t height, std::uint8_t value) {
+    auto emit = [&](std::size_t start, std::size_t width, std::size_t line, std::size_t height,
+                    std::uint8_t value) {
       if (colors) sink.Color((*colors)[value]);
-      EmitRectangle<D>(sink, place, plane.outer, plane.firstLine + line, height, start, width, textured);
+      EmitRectangle<D>(sink, place, plane.outer, plane.firstLine + line, height, start, width,
+                       textured);
     };
     if (colors) {
       constexpr ScanOrder order = kStripScan[D];
       ForEachRectangle(plane, emit, [&](std::size_t line, std::size_t r) {
         std::uint32_t index[3];
-        index[order.outer] = plane.outer, index[order.middle] = static_cast<std::uint32_t>(plane.firstLine + line);
+        index[order.outer] = plane.outer,
+        index[order.middle] = static_cast<std::uint32_t>(plane.firstLine + line);
         index[order.run] = static_cast<std::uint32_t>(r);
         return view.data[view.Index(index[0], index[1], index[2])];
       });
@@ -135,19 +144,22 @@ int ScanRectangles(const VOXSPACE* volume, const float voxelSize[3], bool textur
   });
   if (!scanned) {
     // Without scratch bits, every run is a rectangle of one line.
-    ForEachRunOneByOne<D>(view, [&](std::uint32_t outer, std::uint32_t middle, std::size_t start, std::size_t width) {
-      const std::size_t end = start + width, last = view.dim[kStripScan[D].run] - 1;
-      if (extent == RunExtent::kInterior) {
-        start = std::max<std::size_t>(start, 1);
-        width = std::min(end, last) > start ? std::min(end, last) - start : 0;
-      }
-      if (!width) return;
-      if (!colors) return EmitRectangle<D>(sink, place, outer, middle, 1, start, width, textured);
-      ForEachValueRun<D>(view, outer, middle, start, width, [&](std::size_t part, std::size_t n, std::uint8_t value) {
-        sink.Color((*colors)[value]);
-        EmitRectangle<D>(sink, place, outer, middle, 1, part, n, textured);
-      });
-    });
+    ForEachRunOneByOne<D>(
+        view, [&](std::uint32_t outer, std::uint32_t middle, std::size_t start, std::size_t width) {
+          const std::size_t end = start + width, last = view.dim[kStripScan[D].run] - 1;
+          if (extent == RunExtent::kInterior) {
+            start = std::max<std::size_t>(start, 1);
+            width = std::min(end, last) > start ? std::min(end, last) - start : 0;
+          }
+          if (!width) return;
+          if (!colors)
+            return EmitRectangle<D>(sink, place, outer, middle, 1, start, width, textured);
+          ForEachValueRun<D>(view, outer, middle, start, width,
+                             [&](std::size_t part, std::size_t n, std::uint8_t value) {
+                               sink.Color((*colors)[value]);
+                               EmitRectangle<D>(sink, place, outer, middle, 1, part, n, textured);
+                             });
+        });
   }
   sink.End();
   return 1;

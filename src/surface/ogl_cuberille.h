@@ -75,7 +75,7 @@ class OGLcuberille {
   std::int32_t renderMethod;
   std::int32_t textured;
   std::int32_t fastLighting;
-  bool merged = false;  // draw merged rectangles instead of single faces
+  bool merged = false;    // draw merged rectangles instead of single faces
   bool coloured = false;  // colours by value
   LabelColors labelColors = {};
 

@@ -10,11 +10,10 @@
 // its quads go, then to write them there.
 #include <sys/mman.h>
 
-#include <cstdlib>
 #include <algorithm>
+#include <cstdlib>
 
 #include "surface/bit_lines.h"
-
 #include "surface/byte_vectors.h"
 #include "surface/direction_tables.h"
 #include "surface/merged_scan.h"
@@ -43,7 +42,8 @@ struct Cell {
   std::uint8_t value;
 };
 
-Cell CellAt(const Placement& place, const std::uint8_t* row, std::uint32_t x, std::uint32_t y, std::uint32_t z) {
+Cell CellAt(const Placement& place, const std::uint8_t* row, std::uint32_t x, std::uint32_t y,
+            std::uint32_t z) {
   Cell cell;
   cell.value = row[x];
   const std::uint32_t index[3] = {x, y, z};
@@ -84,7 +84,8 @@ class QuadWriter {
   std::uint64_t& Next(FaceDirection d) { return next_[d]; }
   std::int32_t Total() const {
     std::uint64_t total = 0;
-    for (int d = 0; d < kFaceDirections; ++d) total += std::min<std::uint64_t>(next_[d], lists_[d].quadCount);
+    for (int d = 0; d < kFaceDirections; ++d)
+      total += std::min<std::uint64_t>(next_[d], lists_[d].quadCount);
     return static_cast<std::int32_t>(std::min<std::uint64_t>(total, INT32_MAX));
   }
 
@@ -116,7 +117,8 @@ inline void ForEachFaceInRow(const std::uint8_t* row, std::uint32_t xEnd,
   }
   for (; x < xEnd; ++x) {
     std::uint32_t faces = 0;
-    for (int k = 0; k < kCount; ++k) faces |= static_cast<std::uint32_t>(Face(row + x, offsets[k])) << k;
+    for (int k = 0; k < kCount; ++k)
+      faces |= static_cast<std::uint32_t>(Face(row + x, offsets[k])) << k;
     if (faces) f(x, faces);
   }
 }
@@ -130,7 +132,7 @@ inline void ForEachFaceInRow(const std::uint8_t* row, std::uint32_t xEnd,
 bool WriteAllFaces(const VolumeView& view, const Placement& place, QuadWriter& out) {
   const std::ptrdiff_t sy = view.stride[1], sz = view.stride[2];
   const std::ptrdiff_t acrossYZ[4] = {-sz, sz, -sy, sy};  // BACK, FRONT, DOWN, UP
-  const std::ptrdiff_t acrossX[2] = {-1, 1};             // LEFT, RIGHT
+  const std::ptrdiff_t acrossX[2] = {-1, 1};              // LEFT, RIGHT
   const std::uint32_t xEnd = view.InteriorEnd(X_AXIS), zEnd = view.InteriorEnd(Z_AXIS);
   ScratchWords leftAt(xEnd), rightAt(xEnd);
   if (!leftAt || !rightAt) return false;
@@ -209,8 +211,8 @@ class RectangleWriter {
 };
 
 template <FaceDirection D>
-bool BuildMergedDirection(const VOXSPACE* volume, const float voxelSize[3], const LabelColors* colors,
-                          QuadList& list) {
+bool BuildMergedDirection(const VOXSPACE* volume, const float voxelSize[3],
+                          const LabelColors* colors, QuadList& list) {
   RectangleCounter counter;
   ScanRectangles<D>(volume, voxelSize, true, RunExtent::kInterior, counter, colors);
   const std::uint64_t count = counter.vertices / 4;

@@ -35,8 +35,8 @@ int OGLcuberille::BuildDirectionStrips() {
 template <FaceDirection D>
 int OGLcuberille::BuildDirectionRectangles() {
   GlSink<GL_QUADS> sink;
-  return surface::ScanRectangles<D>(voxSpace, voxelSize, textured != 0, surface::RunExtent::kWhole, sink,
-                                    BuildColors());
+  return surface::ScanRectangles<D>(voxSpace, voxelSize, textured != 0, surface::RunExtent::kWhole,
+                                    sink, BuildColors());
 }
 
 // Compiles the lists of the directions of `mask` in the current context.
@@ -89,8 +89,11 @@ int OGLcuberille::BuildStripLists() {
 
 int OGLcuberille::BuildMergedLists() {
   static constexpr Builder kBuilders[kFaceDirections] = {
-      &OGLcuberille::BuildDirectionRectangles<LEFT>, &OGLcuberille::BuildDirectionRectangles<RIGHT>,
-      &OGLcuberille::BuildDirectionRectangles<DOWN>, &OGLcuberille::BuildDirectionRectangles<UP>,
-      &OGLcuberille::BuildDirectionRectangles<BACK>, &OGLcuberille::BuildDirectionRectangles<FRONT>};
+      &OGLcuberille::BuildDirectionRectangles<LEFT>,
+      &OGLcuberille::BuildDirectionRectangles<RIGHT>,
+      &OGLcuberille::BuildDirectionRectangles<DOWN>,
+      &OGLcuberille::BuildDirectionRectangles<UP>,
+      &OGLcuberille::BuildDirectionRectangles<BACK>,
+      &OGLcuberille::BuildDirectionRectangles<FRONT>};
   return CompileDirectionLists(kBuilders);
 }

@@ -60,18 +60,21 @@ int ScanStrips(const VOXSPACE* volume, const float voxelSize[3], bool textured, 
   const VolumeView view(*volume);
   const Placement place(view, voxelSize);
   sink.Normal(kNormals[D]);
-  auto strip = [&](std::uint32_t outer, std::uint32_t middle, std::size_t start, std::size_t length) {
+  auto strip = [&](std::uint32_t outer, std::uint32_t middle, std::size_t start,
+                   std::size_t length) {
     if (!colors) return EmitStrip<D>(sink, place, outer, middle, start, length, textured);
-    ForEachValueRun<D>(view, outer, middle, start, length, [&](std::size_t part, std::size_t n, std::uint8_t value) {
-      sink.Color((*colors)[value]);
-      EmitStrip<D>(sink, place, outer, middle, part, n, textured);
-    });
+    ForEachValueRun<D>(view, outer, middle, start, length,
+                       [&](std::size_t part, std::size_t n, std::uint8_t value) {
+                         sink.Color((*colors)[value]);
+                         EmitStrip<D>(sink, place, outer, middle, part, n, textured);
+                       });
   };
   const bool scanned = ForEachFacePlane<D>(view, [&](const FacePlane& plane) {
     for (std::size_t i = 0; i < plane.lines; ++i) {
       const auto middle = static_cast<std::uint32_t>(plane.firstLine + i);
-      ForEachRun(plane.Line(i), plane.length,
-                 [&](std::size_t start, std::size_t length) { strip(plane.outer, middle, start, length); });
+      ForEachRun(plane.Line(i), plane.length, [&](std::size_t start, std::size_t length) {
+        strip(plane.outer, middle, start, length);
+      });
     }
   });
   if (!scanned) ForEachRunOneByOne<D>(view, strip);

@@ -79,7 +79,8 @@ std::int32_t OGLcuberille::ParseFeedback(int count, const float* buffer) {
       if (k + 1 >= count) break;
       // A polygon whose values would run past the end ends the walk.
       const float vertices = buffer[k + 1];
-      if (!(vertices >= 0.0f && vertices <= static_cast<float>((count - k - 2) / kValuesPerVertex))) break;
+      if (!(vertices >= 0.0f && vertices <= static_cast<float>((count - k - 2) / kValuesPerVertex)))
+        break;
       const int n = static_cast<int>(vertices);
       if (current >= 0 && n > 0) {
         mask |= 1 << current;

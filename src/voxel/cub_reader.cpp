@@ -19,8 +19,8 @@ bool ReadBytes(std::FILE* file, void* out, std::size_t count) {
 bool ReadWord(std::FILE* file, std::uint32_t* word) {
   unsigned char bytes[4];
   if (!ReadBytes(file, bytes, sizeof bytes)) return false;
-  *word = std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 |
-          std::uint32_t{bytes[2]} << 16 | std::uint32_t{bytes[3]} << 24;
+  *word = std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 | std::uint32_t{bytes[2]} << 16 |
+          std::uint32_t{bytes[3]} << 24;
   return true;
 }
 

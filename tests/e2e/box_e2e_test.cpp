@@ -31,8 +31,10 @@ class BoxE2E : public ::testing::Test {
     // In the sanitizer build the leak report does not change the exit code:
     // the test compares reports (the libraries keep a few blocks to the end).
     const char* leakOptions = std::getenv("LSAN_OPTIONS");
-    options.environment["LSAN_OPTIONS"] = std::string(leakOptions ? leakOptions : "") + ":exitcode=0";
-    viewer = std::make_unique<Process>(std::vector<std::string>{QARMEL_BINARY, QARMEL_SAMPLE}, options);
+    options.environment["LSAN_OPTIONS"] =
+        std::string(leakOptions ? leakOptions : "") + ":exitcode=0";
+    viewer =
+        std::make_unique<Process>(std::vector<std::string>{QARMEL_BINARY, QARMEL_SAMPLE}, options);
     const auto id = WaitForWindowStartingWith("Qarmel phantom.cub");
     return id && WaitForTitle(*id, kStartTitle) ? *id : "";
   }
@@ -64,7 +66,8 @@ bool ShowsTheVolume(const Screenshot& shot) {
 
 // Polls the window until it shows the volume at the given width.
 std::optional<Screenshot> WaitForPicture(const std::string& id, int width) {
-  for (auto end = std::chrono::steady_clock::now() + seconds(20); std::chrono::steady_clock::now() < end;) {
+  for (auto end = std::chrono::steady_clock::now() + seconds(20);
+       std::chrono::steady_clock::now() < end;) {
     auto shot = CaptureWindow(id);
     if (shot && shot->width == width && ShowsTheVolume(*shot)) return shot;
   }
@@ -149,8 +152,10 @@ TEST_F(BoxE2E, TheHelpBoxSetsDescriptionsAtOneTabStop) {
     std::size_t k = 1;
     while (k < runs.size() && runs[k].first - runs[k - 1].second <= 6) ++k;
     ASSERT_LT(k, runs.size()) << "line " << i;
-    EXPECT_GE(runs[k].first - runs[k - 1].second, 10) << "line " << i << ": something stands after the bracket";
-    EXPECT_LE(runs[k - 1].second - runs[0].first, 30) << "line " << i << ": more than [k] before the gap";
+    EXPECT_GE(runs[k].first - runs[k - 1].second, 10)
+        << "line " << i << ": something stands after the bracket";
+    EXPECT_LE(runs[k - 1].second - runs[0].first, 30)
+        << "line " << i << ": more than [k] before the gap";
     descriptionStarts.push_back(runs[k].first);
   }
   EXPECT_EQ(std::count(descriptionStarts.begin(), descriptionStarts.end(), descriptionStarts[0]),
@@ -185,25 +190,31 @@ TEST_F(BoxE2E, HundredBoxesInARowWhileTheOwnerIsResizedExposedAndTyped) {
     const auto boxId = WaitForWindow("Geometry Info");
     ASSERT_TRUE(boxId) << "box " << box;
     // A key that got through during the last box came before this box's g.
-    EXPECT_EQ(WindowTitle(id), kStartTitle) << "box " << box << ": the key typed during the last box got through";
+    EXPECT_EQ(WindowTitle(id), kStartTitle)
+        << "box " << box << ": the key typed during the last box got through";
     const std::string size = box % 2 ? "400" : "600";
     ASSERT_TRUE(Xdotool({"windowsize", "--sync", id, size, size})) << "box " << box;
     ASSERT_TRUE(Xdotool({"windowunmap", "--sync", id, "windowmap", "--sync", id})) << "box " << box;
-    ASSERT_TRUE(WaitForPicture(id, std::stoi(size))) << "box " << box << ": the owner repaints at its new size";
+    ASSERT_TRUE(WaitForPicture(id, std::stoi(size)))
+        << "box " << box << ": the owner repaints at its new size";
     ASSERT_TRUE(Xdotool({"windowfocus", "--sync", id, "key", "c"})) << "box " << box;
     ASSERT_TRUE(PressKey(*boxId, "Return")) << "box " << box;
     ASSERT_TRUE(WaitUntilClosed("Geometry Info", *viewer)) << "box " << box;
   }
   ASSERT_TRUE(Xdotool({"windowsize", "--sync", id, "512", "512"}));
   int fewest = before->width * before->height;
-  for (auto end = std::chrono::steady_clock::now() + seconds(20); fewest > 0 && std::chrono::steady_clock::now() < end;)
-    if (const auto now = CaptureWindow(id)) fewest = std::min(fewest, CountDifferences(*now, *before, 0));
-  EXPECT_EQ(fewest, 0) << "pixels that differ from the picture before the boxes (culling off shows)";
+  for (auto end = std::chrono::steady_clock::now() + seconds(20);
+       fewest > 0 && std::chrono::steady_clock::now() < end;)
+    if (const auto now = CaptureWindow(id))
+      fewest = std::min(fewest, CountDifferences(*now, *before, 0));
+  EXPECT_EQ(fewest, 0)
+      << "pixels that differ from the picture before the boxes (culling off shows)";
   ASSERT_TRUE(Xdotool({"windowfocus", "--sync", id, "key", "Escape"}));
   EXPECT_EQ(viewer->WaitForExit(seconds(60)), 0) << Stderr();
   const std::string err = Stderr();
   std::size_t boxes = 0;
-  for (std::size_t at = err.find("Geometry Info: "); at != std::string::npos; at = err.find("Geometry Info: ", at + 1))
+  for (std::size_t at = err.find("Geometry Info: "); at != std::string::npos;
+       at = err.find("Geometry Info: ", at + 1))
     ++boxes;
   EXPECT_EQ(boxes, static_cast<std::size_t>(kBoxes));
   EXPECT_EQ(LeakedBlocks(err), leakedWithoutBoxes) << err.substr(0, 4000);

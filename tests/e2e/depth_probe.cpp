@@ -32,8 +32,8 @@ int main() {
   windowClass.lpfnWndProc = ProbeProcedure;
   windowClass.lpszClassName = "DepthProbe";
   RegisterClassA(&windowClass);
-  HWND window = CreateWindowExA(0, "DepthProbe", "depth probe", WS_OVERLAPPEDWINDOW, 0, 0, 64, 64, nullptr, nullptr,
-                                nullptr, nullptr);
+  HWND window = CreateWindowExA(0, "DepthProbe", "depth probe", WS_OVERLAPPEDWINDOW, 0, 0, 64, 64,
+                                nullptr, nullptr, nullptr, nullptr);
   if (!window) {
     std::puts("no window");
     return 1;

@@ -2,7 +2,6 @@
 // gives the colours, the whole name's .lut before the stem's, and a bad
 // line is reported with its number.
 #include <gtest/gtest.h>
-
 #include <stb/stb_image.h>
 
 #include <array>
@@ -51,7 +50,8 @@ TEST(PaletteE2E, APaletteFileBesideTheVolumeColoursItsValues) {
   quiet.stdoutFile = dir.File("stdout.txt");
   quiet.stderrFile = dir.File("stderr.txt");
   auto render = [&](const std::string& png) {
-    return Process({QARMEL_SHOT, volume, "-o", dir.File(png), "--keys", "fk"}, quiet).WaitForExit(seconds(60));
+    return Process({QARMEL_SHOT, volume, "-o", dir.File(png), "--keys", "fk"}, quiet)
+        .WaitForExit(seconds(60));
   };
 
   WriteText(dir.File("block.lut"), "# the block\n5 block 255 0 0\n5 block red\n");

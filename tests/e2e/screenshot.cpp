@@ -6,7 +6,8 @@
 namespace {
 
 std::uint32_t Big32(const std::string& d, std::size_t at) {
-  return (std::uint32_t(std::uint8_t(d[at])) << 24) | (std::uint32_t(std::uint8_t(d[at + 1])) << 16) |
+  return (std::uint32_t(std::uint8_t(d[at])) << 24) |
+         (std::uint32_t(std::uint8_t(d[at + 1])) << 16) |
          (std::uint32_t(std::uint8_t(d[at + 2])) << 8) | std::uint32_t(std::uint8_t(d[at + 3]));
 }
 
@@ -29,13 +30,17 @@ std::optional<Screenshot> CaptureWindow(const std::string& windowId) {
   if (pclose(pipe) != 0 || data.size() < 100) return std::nullopt;
 
   // XWD header: 25 big-endian words.
-  const std::uint32_t headerSize = Big32(data, 0), width = Big32(data, 16), height = Big32(data, 20);
-  const std::uint32_t byteOrder = Big32(data, 28), bitsPerPixel = Big32(data, 44), bytesPerLine = Big32(data, 48);
-  const std::uint32_t redMask = Big32(data, 56), greenMask = Big32(data, 60), blueMask = Big32(data, 64);
+  const std::uint32_t headerSize = Big32(data, 0), width = Big32(data, 16),
+                      height = Big32(data, 20);
+  const std::uint32_t byteOrder = Big32(data, 28), bitsPerPixel = Big32(data, 44),
+                      bytesPerLine = Big32(data, 48);
+  const std::uint32_t redMask = Big32(data, 56), greenMask = Big32(data, 60),
+                      blueMask = Big32(data, 64);
   const std::uint32_t colours = Big32(data, 76);
   const std::size_t bytesPerPixel = bitsPerPixel / 8;
   const std::size_t start = headerSize + std::size_t{colours} * 12;
-  if (bytesPerPixel < 3 || data.size() < start + std::size_t{bytesPerLine} * height) return std::nullopt;
+  if (bytesPerPixel < 3 || data.size() < start + std::size_t{bytesPerLine} * height)
+    return std::nullopt;
 
   Screenshot shot;
   shot.width = static_cast<int>(width);

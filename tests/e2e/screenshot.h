@@ -9,7 +9,9 @@
 struct Screenshot {
   int width = 0, height = 0;
   std::vector<std::array<int, 3>> pixels;  // RGB, top row first
-  const std::array<int, 3>& At(int x, int y) const { return pixels[static_cast<std::size_t>(y * width + x)]; }
+  const std::array<int, 3>& At(int x, int y) const {
+    return pixels[static_cast<std::size_t>(y * width + x)];
+  }
 };
 
 std::optional<Screenshot> CaptureWindow(const std::string& windowId);

@@ -27,7 +27,8 @@ std::optional<Screenshot> ReadPng(const std::string& path) {
   Screenshot image;
   image.width = width;
   image.height = height;
-  for (int i = 0; i < width * height; ++i) image.pixels.push_back({data[3 * i], data[3 * i + 1], data[3 * i + 2]});
+  for (int i = 0; i < width * height; ++i)
+    image.pixels.push_back({data[3 * i], data[3 * i + 1], data[3 * i + 2]});
   stbi_image_free(data);
   return image;
 }
@@ -37,7 +38,9 @@ TEST(ShotE2E, TheOffscreenPictureEqualsTheViewersWindow) {
   TempDir dir;
   LaunchOptions quiet;
   quiet.stdoutFile = dir.File("shot-stdout.txt");
-  ASSERT_EQ(Process({QARMEL_SHOT, QARMEL_SAMPLE, "-o", dir.File("shot.png")}, quiet).WaitForExit(seconds(60)), 0);
+  ASSERT_EQ(Process({QARMEL_SHOT, QARMEL_SAMPLE, "-o", dir.File("shot.png")}, quiet)
+                .WaitForExit(seconds(60)),
+            0);
   const auto shot = ReadPng(dir.File("shot.png"));
   ASSERT_TRUE(shot.has_value());
   EXPECT_EQ(shot->width, 512);
@@ -52,7 +55,8 @@ TEST(ShotE2E, TheOffscreenPictureEqualsTheViewersWindow) {
   int fewest = shot->width * shot->height;
   const auto end = std::chrono::steady_clock::now() + seconds(20);
   while (fewest > 0 && std::chrono::steady_clock::now() < end) {
-    if (const auto window = CaptureWindow(*id)) fewest = std::min(fewest, CountDifferences(*window, *shot, 0));
+    if (const auto window = CaptureWindow(*id))
+      fewest = std::min(fewest, CountDifferences(*window, *shot, 0));
   }
   EXPECT_EQ(fewest, 0) << "pixels that differ between the window and qarmel-shot";
   ASSERT_TRUE(Xdotool({"windowfocus", "--sync", *id, "key", "Escape"}));
@@ -77,9 +81,10 @@ TEST(ShotE2E, F12SavesTheWindowsFrameAsQarmelShotRendersIt) {
   TempDir dir;
   LaunchOptions quiet;
   quiet.stdoutFile = dir.File("shot-stdout.txt");
-  ASSERT_EQ(Process({QARMEL_SHOT, QARMEL_SAMPLE, "-o", dir.File("expected.png"), "--keys", "t"}, quiet)
-                .WaitForExit(seconds(60)),
-            0);
+  ASSERT_EQ(
+      Process({QARMEL_SHOT, QARMEL_SAMPLE, "-o", dir.File("expected.png"), "--keys", "t"}, quiet)
+          .WaitForExit(seconds(60)),
+      0);
   const auto expected = ReadPng(dir.File("expected.png"));
   ASSERT_TRUE(expected.has_value());
   dir.Write("phantom-1.png", {'k', 'e', 'e', 'p'});
@@ -95,7 +100,8 @@ TEST(ShotE2E, F12SavesTheWindowsFrameAsQarmelShotRendersIt) {
   ASSERT_TRUE(Xdotool({"keydown", "F12", "sleep", "1.5", "keyup", "F12", "key", "F12"}));
   std::vector<std::string> saved;
   const auto end = std::chrono::steady_clock::now() + seconds(30);
-  while ((saved = PngLines(dir.File("stdout.txt"))).size() < 2 && std::chrono::steady_clock::now() < end) {
+  while ((saved = PngLines(dir.File("stdout.txt"))).size() < 2 &&
+         std::chrono::steady_clock::now() < end) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
   ASSERT_EQ(saved.size(), 2u) << ReadTextFile(dir.File("stdout.txt"));
@@ -106,11 +112,13 @@ TEST(ShotE2E, F12SavesTheWindowsFrameAsQarmelShotRendersIt) {
   ASSERT_TRUE(frame.has_value());
   EXPECT_EQ(frame->width, expected->width);
   EXPECT_EQ(frame->height, expected->height);
-  EXPECT_EQ(CountDifferences(*frame, *expected, 0), 0) << "pixels that differ between F12's frame and qarmel-shot";
+  EXPECT_EQ(CountDifferences(*frame, *expected, 0), 0)
+      << "pixels that differ between F12's frame and qarmel-shot";
 
   ASSERT_TRUE(Xdotool({"windowfocus", "--sync", *id, "key", "Escape"}));
   EXPECT_EQ(viewer.WaitForExit(seconds(30)), 0);
-  EXPECT_EQ(PngLines(dir.File("stdout.txt")).size(), 2u) << "one picture per press, none per repeat";
+  EXPECT_EQ(PngLines(dir.File("stdout.txt")).size(), 2u)
+      << "one picture per press, none per repeat";
   EXPECT_FALSE(std::filesystem::exists(dir.File("phantom-4.png")));
 }
 
@@ -132,15 +140,17 @@ TEST(ShotE2E, KeysAndCameraOptionsChangeThePicture) {
   LaunchOptions quiet;
   quiet.stdoutFile = dir.File("stdout.txt");
   quiet.stderrFile = dir.File("stderr.txt");
-  ASSERT_EQ(Process({QARMEL_SHOT, QARMEL_SAMPLE, "-o", dir.File("a.png"), "--size", "200x100"}, quiet)
-                .WaitForExit(seconds(60)),
-            0);
-  ASSERT_EQ(Process({QARMEL_SHOT, QARMEL_SAMPLE, "-o", dir.File("b.png"), "--size", "200x100", "--heading", "90",
-                     "--keys", "1l"},
+  ASSERT_EQ(
+      Process({QARMEL_SHOT, QARMEL_SAMPLE, "-o", dir.File("a.png"), "--size", "200x100"}, quiet)
+          .WaitForExit(seconds(60)),
+      0);
+  ASSERT_EQ(Process({QARMEL_SHOT, QARMEL_SAMPLE, "-o", dir.File("b.png"), "--size", "200x100",
+                     "--heading", "90", "--keys", "1l"},
                     quiet)
                 .WaitForExit(seconds(60)),
             0);
-  EXPECT_EQ(ReadTextFile(dir.File("stderr.txt")), "WndProc(): QUADS render method\n") << "box texts on stderr";
+  EXPECT_EQ(ReadTextFile(dir.File("stderr.txt")), "WndProc(): QUADS render method\n")
+      << "box texts on stderr";
   const auto a = ReadPng(dir.File("a.png")), b = ReadPng(dir.File("b.png"));
   ASSERT_TRUE(a && b);
   EXPECT_EQ(a->width, 200);
@@ -148,8 +158,11 @@ TEST(ShotE2E, KeysAndCameraOptionsChangeThePicture) {
   EXPECT_GT(CountDifferences(*a, *b), 500);
 
   // Errors: the program's name, a message, exit code 1, no image.
-  EXPECT_EQ(Process({QARMEL_SHOT, dir.File("none.cub"), "-o", dir.File("c.png")}, quiet).WaitForExit(seconds(30)), 1);
-  EXPECT_EQ(ReadTextFile(dir.File("stderr.txt")), "qarmel-shot: cannot load " + dir.File("none.cub") + "\n");
+  EXPECT_EQ(Process({QARMEL_SHOT, dir.File("none.cub"), "-o", dir.File("c.png")}, quiet)
+                .WaitForExit(seconds(30)),
+            1);
+  EXPECT_EQ(ReadTextFile(dir.File("stderr.txt")),
+            "qarmel-shot: cannot load " + dir.File("none.cub") + "\n");
   EXPECT_FALSE(std::filesystem::exists(dir.File("c.png")));
   EXPECT_EQ(Process({QARMEL_SHOT, QARMEL_SAMPLE, "--size", "0x5", "-o", dir.File("d.png")}, quiet)
                 .WaitForExit(seconds(30)),

@@ -56,10 +56,11 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {"1", "WndProc()"}, {"2", "WndProc()"}, {"3", "WndProc()"}, {"g", "Geometry Info"}, {"t", nullptr},
-    {"l", nullptr},     {"0", nullptr},     {"v", nullptr},     {"V", nullptr},         {"c", nullptr},
-    {"d", nullptr},     {"f", nullptr},     {"q", nullptr},     {"o", nullptr},         {"x", nullptr},
-    {"minus", nullptr}, {"equal", nullptr},
+    {"1", "WndProc()"}, {"2", "WndProc()"}, {"3", "WndProc()"}, {"g", "Geometry Info"},
+    {"t", nullptr},     {"l", nullptr},     {"0", nullptr},     {"v", nullptr},
+    {"V", nullptr},     {"c", nullptr},     {"d", nullptr},     {"f", nullptr},
+    {"q", nullptr},     {"o", nullptr},     {"x", nullptr},     {"minus", nullptr},
+    {"equal", nullptr},
 };
 
 TEST(SoakE2E, RandomCommandsForALongSessionKeepMemoryFlat) {
@@ -86,7 +87,8 @@ TEST(SoakE2E, RandomCommandsForALongSessionKeepMemoryFlat) {
       samples.push_back({static_cast<int>(at), ResidentKilobytes(viewer.pid())});
       nextSample += seconds(10);
     }
-    const std::string held = std::vector<std::string>{"a", "z", "Left", "Right", "Up", "Down"}[random() % 6];
+    const std::string held =
+        std::vector<std::string>{"a", "z", "Left", "Right", "Up", "Down"}[random() % 6];
     switch (random() % 4) {
       case 0: {
         const Command& c = kCommands[random() % std::size(kCommands)];
@@ -97,12 +99,14 @@ TEST(SoakE2E, RandomCommandsForALongSessionKeepMemoryFlat) {
         break;
       }
       case 1:  // a drag, Shift held now and then (a pan)
-        ASSERT_TRUE(Xdotool({"windowfocus", "--sync", *id, "mousemove", "--window", *id, "256", "256", "mousedown",
-                             "1", "mousemove", "--window", *id, std::to_string(200 + random() % 112),
+        ASSERT_TRUE(Xdotool({"windowfocus", "--sync", *id, "mousemove", "--window", *id, "256",
+                             "256", "mousedown", "1", "mousemove", "--window", *id,
+                             std::to_string(200 + random() % 112),
                              std::to_string(200 + random() % 112), "mouseup", "1"}));
         break;
       default:  // a held key: zoom or turn
-        ASSERT_TRUE(Xdotool({"windowfocus", "--sync", *id, "keydown", held, "sleep", "0.2", "keyup", held}));
+        ASSERT_TRUE(Xdotool(
+            {"windowfocus", "--sync", *id, "keydown", held, "sleep", "0.2", "keyup", held}));
     }
   }
   samples.push_back({SoakSeconds(), ResidentKilobytes(viewer.pid())});

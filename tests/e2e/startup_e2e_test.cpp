@@ -26,7 +26,9 @@ bool EndsWith(const std::string& text, const std::string& end) {
 
 class StartupE2E : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(HaveDisplay()) << "end-to-end tests need an X display (make test starts Xvfb)"; }
+  void SetUp() override {
+    ASSERT_TRUE(HaveDisplay()) << "end-to-end tests need an X display (make test starts Xvfb)";
+  }
 
   LaunchOptions Options() const {
     LaunchOptions options;
@@ -76,8 +78,10 @@ TEST_F(StartupE2E, WithoutADisplayBoxesGoToStandardErrorOnly) {  // and the prog
   const std::string bad = dir.Write("bad.cub", Bytes("CUB1"));
   Process qarmel({QARMEL_BINARY, bad}, options);
   EXPECT_EQ(qarmel.WaitForExit(seconds(30)), 1);
-  EXPECT_EQ(Stderr(), "LoadCub(): unexpected end of file found\nLoadCub(): error in file\n"
-                      "Tesmir error: cannot load " + bad + "\n");
+  EXPECT_EQ(Stderr(),
+            "LoadCub(): unexpected end of file found\nLoadCub(): error in file\n"
+            "Tesmir error: cannot load " +
+                bad + "\n");
 
   // No display, no dialog: the run ends as a cancel would.
   Process noDialog({QARMEL_BINARY}, options);

@@ -31,7 +31,8 @@ class WindowE2E : public ::testing::Test {
   }
   // Starts the viewer on the sample and waits for its window.
   std::string Start(std::unique_ptr<Process>& viewer) {
-    viewer = std::make_unique<Process>(std::vector<std::string>{QARMEL_BINARY, QARMEL_SAMPLE}, Options());
+    viewer = std::make_unique<Process>(std::vector<std::string>{QARMEL_BINARY, QARMEL_SAMPLE},
+                                       Options());
     const auto id = WaitForWindowStartingWith("Qarmel phantom.cub");
     return id.value_or("");
   }
@@ -80,8 +81,9 @@ TEST_F(WindowE2E, StartsWithTitleAndPictureThenEscapeEndsWith0) {
       levels.insert(p[0]);
     }
   }
-  EXPECT_GT(grey, 5000) << "the surface covers part of the window; centre pixel " << shot->At(256, 256)[0] << ","
-                        << shot->At(256, 256)[1] << "," << shot->At(256, 256)[2];
+  EXPECT_GT(grey, 5000) << "the surface covers part of the window; centre pixel "
+                        << shot->At(256, 256)[0] << "," << shot->At(256, 256)[1] << ","
+                        << shot->At(256, 256)[2];
   EXPECT_GE(levels.size(), 3u) << "several directions, each in its own lit grey";
 
   ASSERT_TRUE(Xdotool({"windowfocus", "--sync", id, "key", "Escape"}));
@@ -141,7 +143,8 @@ TEST_F(WindowE2E, DragAndArrowKeysTurnThePicture) {
   ASSERT_TRUE(turned) << "a drag turns the volume";
   const auto dragged = CaptureWindow(id);
   ASSERT_TRUE(dragged.has_value());
-  ASSERT_TRUE(Xdotool({"windowfocus", "--sync", id, "keydown", "Up", "sleep", "0.3", "keyup", "Up"}));
+  ASSERT_TRUE(
+      Xdotool({"windowfocus", "--sync", id, "keydown", "Up", "sleep", "0.3", "keyup", "Up"}));
   EXPECT_TRUE(WaitForNewPicture(id, *dragged)) << "the up arrow tilts it";
   ASSERT_TRUE(Xdotool({"windowfocus", "--sync", id, "key", "Escape"}));
   EXPECT_EQ(viewer->WaitForExit(seconds(30)), 0);

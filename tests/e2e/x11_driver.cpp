@@ -36,9 +36,12 @@ std::optional<std::string> FindWindowMatching(const std::string& quotedStart) {
   return std::nullopt;
 }
 
-std::optional<std::string> FindWindow(const std::string& title) { return FindWindowMatching(" \"" + title + "\":"); }
+std::optional<std::string> FindWindow(const std::string& title) {
+  return FindWindowMatching(" \"" + title + "\":");
+}
 
-std::optional<std::string> WaitForWindowStartingWith(const std::string& prefix, std::chrono::milliseconds deadline) {
+std::optional<std::string> WaitForWindowStartingWith(const std::string& prefix,
+                                                     std::chrono::milliseconds deadline) {
   const auto end = std::chrono::steady_clock::now() + deadline;
   for (;;) {
     if (auto id = FindWindowMatching(" \"" + prefix)) return id;
@@ -47,7 +50,8 @@ std::optional<std::string> WaitForWindowStartingWith(const std::string& prefix, 
   }
 }
 
-std::optional<std::string> WaitForWindow(const std::string& title, std::chrono::milliseconds deadline) {
+std::optional<std::string> WaitForWindow(const std::string& title,
+                                         std::chrono::milliseconds deadline) {
   const auto end = std::chrono::steady_clock::now() + deadline;
   for (;;) {
     if (auto id = FindWindow(title)) return id;
@@ -78,7 +82,8 @@ std::string WindowTitle(const std::string& windowId) {
   return title;
 }
 
-bool WaitForTitle(const std::string& windowId, const std::string& title, std::chrono::milliseconds deadline) {
+bool WaitForTitle(const std::string& windowId, const std::string& title,
+                  std::chrono::milliseconds deadline) {
   const auto end = std::chrono::steady_clock::now() + deadline;
   while (WindowTitle(windowId) != title) {
     if (std::chrono::steady_clock::now() >= end) return false;

@@ -11,8 +11,8 @@
 std::optional<std::string> FindWindow(const std::string& title);
 
 // Polls for the window until the deadline.
-std::optional<std::string> WaitForWindow(const std::string& title,
-                                         std::chrono::milliseconds deadline = std::chrono::seconds(30));
+std::optional<std::string> WaitForWindow(
+    const std::string& title, std::chrono::milliseconds deadline = std::chrono::seconds(30));
 
 // Gives the window the focus, then presses the key (an xdotool key name).
 bool PressKey(const std::string& windowId, const std::string& key);
@@ -33,5 +33,5 @@ bool WaitForTitle(const std::string& windowId, const std::string& title,
 bool Xdotool(const std::vector<std::string>& arguments);
 
 // The id of the first top-level window whose title starts with `prefix`.
-std::optional<std::string> WaitForWindowStartingWith(const std::string& prefix,
-                                                     std::chrono::milliseconds deadline = std::chrono::seconds(30));
+std::optional<std::string> WaitForWindowStartingWith(
+    const std::string& prefix, std::chrono::milliseconds deadline = std::chrono::seconds(30));

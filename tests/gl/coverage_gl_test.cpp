@@ -5,9 +5,8 @@
 // textured and not. Frames go through qarmel-shot's own steps in this
 // process: the geometry is built once per volume, method and texture
 // setting, then the camera moves.
-#include <gtest/gtest.h>
-
 #include <GL/gl.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
@@ -16,8 +15,8 @@
 #include <functional>
 #include <map>
 #include <set>
-#include <tuple>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/app_state.h"
@@ -52,7 +51,8 @@ template <class Fill>
 void ForEachVoxel(VOXSPACE& v, Fill fill) {
   for (std::uint32_t z = 0; z < v.dimZ; ++z)
     for (std::uint32_t y = 0; y < v.dimY; ++y)
-      for (std::uint32_t x = 0; x < v.dimX; ++x) fill(VoxelAt(v, x, y, z), x + 0.5, y + 0.5, z + 0.5);
+      for (std::uint32_t x = 0; x < v.dimX; ++x)
+        fill(VoxelAt(v, x, y, z), x + 0.5, y + 0.5, z + 0.5);
 }
 
 double Ellipsoid(double x, double y, double z, const double c[3], const double r[3]) {
@@ -88,7 +88,8 @@ VolumePtr CutOpenHead() {
   const double c[3] = {64, 62, 84};
   const double skin[3] = {52, 68, 44}, skull[3] = {44, 60, 36}, brain[3] = {36, 50, 28};
   ForEachVoxel(*v, [&](std::uint8_t& voxel, double x, double y, double z) {
-    voxel = Ellipsoid(x, y, z, c, skin) <= 1 && (Ellipsoid(x, y, z, c, skull) > 1 || Ellipsoid(x, y, z, c, brain) <= 1);
+    voxel = Ellipsoid(x, y, z, c, skin) <= 1 &&
+            (Ellipsoid(x, y, z, c, skull) > 1 || Ellipsoid(x, y, z, c, brain) <= 1);
   });
   return v;
 }
@@ -107,9 +108,9 @@ struct CameraPlace {
   float heading, elevation, distanceScale;
 };
 constexpr CameraPlace kPlaces[] = {
-    {"start", 336, 340, 1.0f},         {"out 1.6x", 336, 340, 1.6f},    {"out 3x", 336, 340, 3.0f},
-    {"in 0.7x", 336, 340, 0.7f},       {"in 0.4x", 336, 340, 0.4f},     {"side", 90, 0, 1.0f},
-    {"behind above", 200, 30, 1.0f},   {"straight down", 0, 270, 1.0f}, {"straight up", 45, 90, 1.0f},
+    {"start", 336, 340, 1.0f},       {"out 1.6x", 336, 340, 1.6f},    {"out 3x", 336, 340, 3.0f},
+    {"in 0.7x", 336, 340, 0.7f},     {"in 0.4x", 336, 340, 0.4f},     {"side", 90, 0, 1.0f},
+    {"behind above", 200, 30, 1.0f}, {"straight down", 0, 270, 1.0f}, {"straight up", 45, 90, 1.0f},
 };
 
 // Geometry settings in the order the keys reach them from the start-up
@@ -121,14 +122,15 @@ struct Geometry {
   oracle::FaceRule faces;
   int sameAs = -1;
 };
-constexpr Geometry kGeometries[] = {{"strips", "", oracle::FaceRule::kStripRuns},
-                                    {"quads", "1", oracle::FaceRule::kInterior},
-                                    {"textured quads", "t", oracle::FaceRule::kInterior},
-                                    {"textured strips", "2", oracle::FaceRule::kStripRuns},
-                                    {"merged textured strips", "m", oracle::FaceRule::kStripRuns, 3},
-                                    {"merged textured quads", "1", oracle::FaceRule::kInterior, 2},
-                                    {"merged quads", "t", oracle::FaceRule::kInterior, 1},
-                                    {"merged strips", "2", oracle::FaceRule::kStripRuns, 0}};
+constexpr Geometry kGeometries[] = {
+    {"strips", "", oracle::FaceRule::kStripRuns},
+    {"quads", "1", oracle::FaceRule::kInterior},
+    {"textured quads", "t", oracle::FaceRule::kInterior},
+    {"textured strips", "2", oracle::FaceRule::kStripRuns},
+    {"merged textured strips", "m", oracle::FaceRule::kStripRuns, 3},
+    {"merged textured quads", "1", oracle::FaceRule::kInterior, 2},
+    {"merged quads", "t", oracle::FaceRule::kInterior, 1},
+    {"merged strips", "2", oracle::FaceRule::kStripRuns, 0}};
 // Where merged and single faces may differ: pixels on T-junctions between
 // rectangles, and where depth ties between faces break apart.
 constexpr double kMostMergedDifferences = 0.001;
@@ -175,7 +177,7 @@ TEST_F(ShotWindow, AFlatVolumesStripFacesShowWithCullingOnAndOff) {
   for (std::uint32_t x = 2; x <= 4; ++x)
     for (std::uint32_t y = 1; y <= 5; ++y) VoxelAt(*volume, x, y, 0) = 1;
   ASSERT_TRUE(Open(std::move(volume), "flat"));
-  ASSERT_TRUE(TypeShotKeys("f2"));  // fog off; the lists now hold the volume's strips
+  ASSERT_TRUE(TypeShotKeys("f2"));               // fog off; the lists now hold the volume's strips
   for (const float heading : {90.0f, 270.0f}) {  // from the -x side, then from the +x side
     MoveShotCamera({heading, 0, 12});
     const auto culled = Covered(RenderShotFrame(kWidth, kHeight));
@@ -193,7 +195,8 @@ TEST_F(ShotWindow, AFlatVolumesStripFacesShowWithCullingOnAndOff) {
 TEST_F(ShotWindow, ColoursByValueAgreeAcrossGeometriesAndGoBackCleanly) {
   const std::size_t mostDifferent = kWidth * kHeight / 1000;
   VolumePtr binary = FromCub(MakeHeadPhantom(64));
-  for (std::size_t i = 0; i < std::size_t{64} * 64 * 64; ++i) binary->data[i] = binary->data[i] ? 1 : 0;
+  for (std::size_t i = 0; i < std::size_t{64} * 64 * 64; ++i)
+    binary->data[i] = binary->data[i] ? 1 : 0;
   ASSERT_TRUE(Open(std::move(binary), "binary"));
   ASSERT_TRUE(TypeShotKeys("f"));
   const RgbImage grey = RenderShotFrame(kWidth, kHeight);
@@ -217,7 +220,8 @@ TEST_F(ShotWindow, ColoursByValueAgreeAcrossGeometriesAndGoBackCleanly) {
   EXPECT_GE(hues.size(), 3u) << "the labels show in distinct colours";
   for (const char* keys : {"1", "m", "2"}) {  // quads, merged quads, merged strips
     ASSERT_TRUE(TypeShotKeys(keys));
-    EXPECT_LE(CountDifferentPixels(strips, RenderShotFrame(kWidth, kHeight), 1), mostDifferent) << keys;
+    EXPECT_LE(CountDifferentPixels(strips, RenderShotFrame(kWidth, kHeight), 1), mostDifferent)
+        << keys;
   }
   ASSERT_TRUE(TypeShotKeys("mk"));
   EXPECT_EQ(CountDifferentPixels(plain, RenderShotFrame(kWidth, kHeight), 0), 0u);
@@ -260,12 +264,15 @@ TEST_P(Coverage, EveryFrontFaceShowsLitAtEveryDistanceAndView) {
       ASSERT_TRUE(TypeShotKeys("3"));  // fast lighting off
       const RgbImage lit = RenderShotFrame(kWidth, kHeight);
       ASSERT_TRUE(TypeShotKeys("3"));
-      for (const auto& [lighting, frame] : {std::pair{"fast lighting", &fast}, std::pair{"lighting", &lit}}) {
+      for (const auto& [lighting, frame] :
+           {std::pair{"fast lighting", &fast}, std::pair{"lighting", &lit}}) {
         const CoverageMismatch m = CompareCoverage(masks[geometry.faces][p], *frame);
-        EXPECT_LE(m.MissingShare(), kMostMissing) << geometry.name << ", " << lighting << ", " << place.name << ": "
-                                                  << m.missing << " of " << m.expected << " pixels black";
-        EXPECT_LE(m.ExtraShare(), kMostExtra) << geometry.name << ", " << lighting << ", " << place.name << ": "
-                                              << m.extra << " pixels beyond the oracle's " << m.expected;
+        EXPECT_LE(m.MissingShare(), kMostMissing)
+            << geometry.name << ", " << lighting << ", " << place.name << ": " << m.missing
+            << " of " << m.expected << " pixels black";
+        EXPECT_LE(m.ExtraShare(), kMostExtra)
+            << geometry.name << ", " << lighting << ", " << place.name << ": " << m.extra
+            << " pixels beyond the oracle's " << m.expected;
         mostMissing = std::max(mostMissing, m.MissingShare());
         mostExtra = std::max(mostExtra, m.ExtraShare());
       }
@@ -273,16 +280,20 @@ TEST_P(Coverage, EveryFrontFaceShowsLitAtEveryDistanceAndView) {
       // faces: the same pixels, in the same colours (but where faces of two
       // directions meet at a pixel: the two paths break depth ties apart).
       EXPECT_EQ(CountMaskDifferences(Covered(fast), Covered(lit)), 0u)
-          << geometry.name << ", " << place.name << ": fast lighting covers other pixels than lighting";
+          << geometry.name << ", " << place.name
+          << ": fast lighting covers other pixels than lighting";
       EXPECT_LE(CountDifferentPixels(fast, lit, 1), kMostTies)
-          << geometry.name << ", " << place.name << ": fast lighting shows other colours than lighting";
+          << geometry.name << ", " << place.name
+          << ": fast lighting shows other colours than lighting";
       if (geometry.sameAs >= 0) {
         const auto& single = frames[static_cast<std::size_t>(geometry.sameAs)];
         for (const auto& [k, frame] : {std::pair{0, &fast}, std::pair{1, &lit}}) {
           const double share =
-              static_cast<double>(CountDifferentPixels(single[2 * p + k], *frame, 1)) / (kWidth * kHeight);
-          EXPECT_LE(share, kMostMergedDifferences) << geometry.name << ", " << place.name << ": "
-                                                   << 100 * share << "% of pixels differ from single faces";
+              static_cast<double>(CountDifferentPixels(single[2 * p + k], *frame, 1)) /
+              (kWidth * kHeight);
+          EXPECT_LE(share, kMostMergedDifferences)
+              << geometry.name << ", " << place.name << ": " << 100 * share
+              << "% of pixels differ from single faces";
           mostMerged = std::max(mostMerged, share);
         }
       }
@@ -291,7 +302,8 @@ TEST_P(Coverage, EveryFrontFaceShowsLitAtEveryDistanceAndView) {
     }
     std::printf("%s, %s: at most %.3f%% of the oracle's pixels black, %.3f%% shown beyond them",
                 GetParam().name.c_str(), geometry.name, 100 * mostMissing, 100 * mostExtra);
-    if (geometry.sameAs >= 0) std::printf("; %.4f%% of pixels unlike single faces", 100 * mostMerged);
+    if (geometry.sameAs >= 0)
+      std::printf("; %.4f%% of pixels unlike single faces", 100 * mostMerged);
     std::printf("\n");
   }
 }
@@ -299,14 +311,16 @@ TEST_P(Coverage, EveryFrontFaceShowsLitAtEveryDistanceAndView) {
 // The large family (label gl_large) is left out of the sanitizer run, where
 // it would take minutes.
 INSTANTIATE_TEST_SUITE_P(RealisticVolumes, Coverage,
-                         ::testing::Values(VolumeCase{"phantom96", [] { return FromCub(MakeHeadPhantom(96)); }},
+                         ::testing::Values(VolumeCase{"phantom96",
+                                                      [] { return FromCub(MakeHeadPhantom(96)); }},
                                            VolumeCase{"thinRod240", [] { return ThinRod(); }}),
                          CaseName);
-INSTANTIATE_TEST_SUITE_P(LargeVolumes, Coverage,
-                         ::testing::Values(VolumeCase{"phantom192", [] { return FromCub(MakeHeadPhantom(192)); }},
-                                           VolumeCase{"noise128", [] { return FromCub(MakeNoiseField(128, 7)); }},
-                                           VolumeCase{"thinShell96", [] { return ThinShell(96); }},
-                                           VolumeCase{"cutOpenHead", [] { return CutOpenHead(); }}),
-                         CaseName);
+INSTANTIATE_TEST_SUITE_P(
+    LargeVolumes, Coverage,
+    ::testing::Values(VolumeCase{"phantom192", [] { return FromCub(MakeHeadPhantom(192)); }},
+                      VolumeCase{"noise128", [] { return FromCub(MakeNoiseField(128, 7)); }},
+                      VolumeCase{"thinShell96", [] { return ThinShell(96); }},
+                      VolumeCase{"cutOpenHead", [] { return CutOpenHead(); }}),
+    CaseName);
 
 }  // namespace

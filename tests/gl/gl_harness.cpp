@@ -23,7 +23,9 @@ platform::headless::OffscreenContext& SharedContext() {
   return *context;
 }
 
-auto Key(const FeedbackVertex& v) { return std::make_tuple(v.x, v.y, v.z, v.s, v.t, v.r, v.g, v.b); }
+auto Key(const FeedbackVertex& v) {
+  return std::make_tuple(v.x, v.y, v.z, v.s, v.t, v.r, v.g, v.b);
+}
 
 Triangle Canonical(Triangle t) {
   const auto smallest = std::min_element(t.begin(), t.end()) - t.begin();
@@ -89,8 +91,8 @@ std::vector<Triangle> CaptureTriangles(const std::function<void()>& draw) {
     std::vector<FeedbackVertex> vertices;
     for (int k = 0; k < n && i + 11 <= count; ++k, i += 11) {
       const GLfloat* v = &buffer[i];
-      vertices.push_back({(v[0] - 1) * kScale, (v[1] - 1) * kScale, (v[2] * 2 - 1) * kScale, v[7], v[8],
-                          v[3], v[4], v[5]});
+      vertices.push_back({(v[0] - 1) * kScale, (v[1] - 1) * kScale, (v[2] * 2 - 1) * kScale, v[7],
+                          v[8], v[3], v[4], v[5]});
     }
     if (vertices.size() != 3) continue;
     const Triangle t = {vertices[0], vertices[1], vertices[2]};
@@ -111,6 +113,7 @@ std::array<int, 3> PixelAt(int x, int y) {
 
 std::string Describe(const Triangle& t) {
   std::ostringstream out;
-  for (const FeedbackVertex& v : t) out << "(" << v.x << "," << v.y << "," << v.z << " st " << v.s << "," << v.t << ") ";
+  for (const FeedbackVertex& v : t)
+    out << "(" << v.x << "," << v.y << "," << v.z << " st " << v.s << "," << v.t << ") ";
   return out.str();
 }

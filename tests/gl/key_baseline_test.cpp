@@ -82,7 +82,9 @@ const KeyCase kCases[] = {
     {"colours-merged", "km", "", "default", "colours"},
 };
 
-std::string BaselinePath(const std::string& file) { return std::string(QARMEL_BASELINE_DIR) + "/" + file + ".png"; }
+std::string BaselinePath(const std::string& file) {
+  return std::string(QARMEL_BASELINE_DIR) + "/" + file + ".png";
+}
 
 std::optional<RgbImage> ReadPng(const std::string& path) {
   int width = 0, height = 0, channels = 0;
@@ -111,8 +113,9 @@ const std::string& VolumeFile() {
 }
 
 std::optional<RgbImage> Render(const KeyCase& c, const TempDir& dir) {
-  std::vector<std::string> argv = {QARMEL_SHOT, VolumeFile(), "-o", dir.File("out.png"), "--size",
-                                   std::to_string(kSize) + "x" + std::to_string(kSize)};
+  std::vector<std::string> argv = {
+      QARMEL_SHOT,         VolumeFile(), "-o",
+      dir.File("out.png"), "--size",     std::to_string(kSize) + "x" + std::to_string(kSize)};
   if (*c.keys) argv.insert(argv.end(), {"--keys", c.keys});
   if (*c.camera) {
     const std::string camera = c.camera;
@@ -134,11 +137,13 @@ TEST_P(Keys, PictureMatchesItsBaselineAndTheKeyChangesIt) {
   const auto picture = Render(c, dir);
   ASSERT_TRUE(picture) << "qarmel-shot failed: " << ReadTextFile(dir.File("stderr.txt"));
   if (std::getenv("QARMEL_WRITE_BASELINES")) {
-    ASSERT_TRUE(stbi_write_png(BaselinePath(c.file).c_str(), kSize, kSize, 3, picture->data(), kSize * 3));
+    ASSERT_TRUE(
+        stbi_write_png(BaselinePath(c.file).c_str(), kSize, kSize, 3, picture->data(), kSize * 3));
   }
   const auto baseline = ReadPng(BaselinePath(c.file));
   ASSERT_TRUE(baseline) << "no baseline " << BaselinePath(c.file) << " (see the top of this file)";
-  EXPECT_LE(CountDifferentPixels(*picture, *baseline, kChannelSlack), kMostDifferent) << "keys \"" << c.keys << "\"";
+  EXPECT_LE(CountDifferentPixels(*picture, *baseline, kChannelSlack), kMostDifferent)
+      << "keys \"" << c.keys << "\"";
 
   if (c.changes) {
     const auto changed = ReadPng(BaselinePath(c.changes));

@@ -1,9 +1,8 @@
 // Cameras, scene set-up, visibility and fast lighting, and the frame
 // display, against real Mesa in the pbuffer.
-#include <gtest/gtest.h>
-
 #include <GL/gl.h>
 #include <GL/glu.h>
+#include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
@@ -111,7 +110,8 @@ TEST_F(SceneGl, CameraMatrices) {
   c.distance = 10, c.elevation = 30, c.heading = 40;
   ApplyPolarView(c);
   const Matrix polar = Current(GL_MODELVIEW_MATRIX);
-  ExpectNear(polar, Multiply(Multiply(Translation(-3, 2, -10), Rotation(-30, 1, 0, 0)), Rotation(40, 0, 1, 0)));
+  ExpectNear(polar, Multiply(Multiply(Translation(-3, 2, -10), Rotation(-30, 1, 0, 0)),
+                             Rotation(40, 0, 1, 0)));
   c.position[2] = -5;
   c.direction[0] = 7;
   ApplyPolarView(c);
@@ -124,7 +124,8 @@ TEST_F(SceneGl, CameraMatrices) {
   EXPECT_NEAR(fly.direction[0], -1, 1e-6);
   EXPECT_NEAR(fly.direction[1], 0, 1e-6);
   EXPECT_NEAR(fly.direction[2], 0, 1e-6);
-  ExpectNear(Current(GL_MODELVIEW_MATRIX), Multiply(Rotation(-90, 0, 1, 0), Translation(-1, -2, -3)));
+  ExpectNear(Current(GL_MODELVIEW_MATRIX),
+             Multiply(Rotation(-90, 0, 1, 0), Translation(-1, -2, -3)));
   fly.heading = 33, fly.elevation = 90;
   ApplyFlyView(fly);
   EXPECT_NEAR(fly.direction[0], 0, 1e-6);
@@ -199,10 +200,9 @@ TEST_F(SceneGl, SetupWithA64CubedVolume) {
   EXPECT_TRUE(glIsEnabled(GL_DITHER));
   EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
   EXPECT_TRUE(glIsEnabled(GL_LIGHT0));
-  const GLenum alwaysOff[] = {GL_NORMALIZE,      GL_ALPHA_TEST,     GL_BLEND,     GL_COLOR_MATERIAL,
+  const GLenum alwaysOff[] = {GL_NORMALIZE,      GL_ALPHA_TEST,  GL_BLEND,     GL_COLOR_MATERIAL,
                               GL_POLYGON_SMOOTH, GLenum{0x0BF1}, GL_TEXTURE_2D};
-  for (GLenum off : alwaysOff)
-    EXPECT_FALSE(glIsEnabled(off)) << off;
+  for (GLenum off : alwaysOff) EXPECT_FALSE(glIsEnabled(off)) << off;
   glGetIntegerv(GL_SHADE_MODEL, &value);
   EXPECT_EQ(value, GL_FLAT);
 
@@ -227,7 +227,9 @@ TEST_F(SceneGl, SetupWithA64CubedVolume) {
   EXPECT_EQ(value, GL_LINEAR);
   // No texture beside this test: looked for as "texture.bmp" in the current directory.
   EXPECT_STREQ(texturePath, "texture.bmp");
-  EXPECT_EQ(log, "OGLtexture::ReadBMP()  input file: texture.bmp \nOGLtexture::ReadBMP()  could not open texture.bmp \n");
+  EXPECT_EQ(log,
+            "OGLtexture::ReadBMP()  input file: texture.bmp \nOGLtexture::ReadBMP()  could not "
+            "open texture.bmp \n");
 }
 
 TEST_F(SceneGl, SetupVariants) {
@@ -308,7 +310,7 @@ class VisibilityGl : public SceneGl {
 
 TEST_F(VisibilityGl, DirectionsFacingTheEyeAreFound) {
   polarCam.distance = 60;  // the whole box in view
-  const std::pair<float, float> views[] = {{0, 0}, {90, 0}, {180, 0}, {270, 0}, {45, 0},
+  const std::pair<float, float> views[] = {{0, 0},   {90, 0},    {180, 0},   {270, 0}, {45, 0},
                                            {45, 35}, {200, 320}, {336, 340}, {10, 90}};
   for (auto [heading, elevation] : views) {
     polarCam.heading = heading;
@@ -316,7 +318,8 @@ TEST_F(VisibilityGl, DirectionsFacingTheEyeAreFound) {
     ApplyPolarView(polarCam);
     const auto eye = EyeOf(Current(GL_MODELVIEW_MATRIX));
     glEnable(GL_CULL_FACE);
-    EXPECT_EQ(theSurface.QueryVisibleDirections(), ExpectedMask(eye)) << heading << "/" << elevation;
+    EXPECT_EQ(theSurface.QueryVisibleDirections(), ExpectedMask(eye))
+        << heading << "/" << elevation;
     glDisable(GL_CULL_FACE);
     EXPECT_EQ(theSurface.QueryVisibleDirections(), 63) << "culling off: every triangle in view";
   }
@@ -375,7 +378,8 @@ TEST_F(VisibilityGl, FastLightingColoursAreTheLitColourOfEachNormal) {
         nDotL += eyeNormal * light[i];
       }
       const float expected = std::min(1.0f, 0.4f + std::max(0.0f, nDotL));
-      for (int c = 0; c < 3; ++c) EXPECT_NEAR(theSurface.directionColors[d][c], expected, 1e-4) << d;
+      for (int c = 0; c < 3; ++c)
+        EXPECT_NEAR(theSurface.directionColors[d][c], expected, 1e-4) << d;
     }
   }
 }
@@ -393,7 +397,8 @@ TEST_F(VisibilityGl, DrawSwitchesLightingOffOnlyWhileItDraws) {
   theSurface.Draw(true);
   EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
   EXPECT_EQ(theSurface.lightingWasOn, 0);
-  for (int c = 0; c < 3; ++c) EXPECT_EQ(theSurface.directionColors[FRONT][c], 1.0f) << "white, captured unlit";
+  for (int c = 0; c < 3; ++c)
+    EXPECT_EQ(theSurface.directionColors[FRONT][c], 1.0f) << "white, captured unlit";
 
   // The fly path draws everything and never touches lighting.
   theSurface.Draw(false);
@@ -437,7 +442,8 @@ TEST_F(FrameGl, TheStartCameraShowsEachVisibleDirectionInItsColour) {
   for (int d = 0; d < 6; ++d) {
     if (!(theSurface.visibleMask & (1 << d))) continue;
     std::array<int, 3> colour;
-    for (int c = 0; c < 3; ++c) colour[c] = static_cast<int>(std::lround(theSurface.directionColors[d][c] * 255));
+    for (int c = 0; c < 3; ++c)
+      colour[c] = static_cast<int>(std::lround(theSurface.directionColors[d][c] * 255));
     if (seen.count(colour)) ++directionsShown;
   }
   EXPECT_GE(directionsShown, 2);
@@ -446,10 +452,12 @@ TEST_F(FrameGl, TheStartCameraShowsEachVisibleDirectionInItsColour) {
     bool known = false;
     for (int d = 0; d < 6; ++d) {
       std::array<int, 3> c;
-      for (int k = 0; k < 3; ++k) c[k] = static_cast<int>(std::lround(theSurface.directionColors[d][k] * 255));
+      for (int k = 0; k < 3; ++k)
+        c[k] = static_cast<int>(std::lround(theSurface.directionColors[d][k] * 255));
       known = known || c == colour;
     }
-    EXPECT_TRUE(known) << "pixel colour " << colour[0] << "," << colour[1] << "," << colour[2] << " x" << count;
+    EXPECT_TRUE(known) << "pixel colour " << colour[0] << "," << colour[1] << "," << colour[2]
+                       << " x" << count;
   }
   EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
 }

@@ -92,13 +92,17 @@ TEST_F(SurfaceGl, QuadArraysDrawEveryQuadFacingOut) {
     ASSERT_EQ(triangles.size(), 2u * surface.quadLists[d].quadCount) << d;
     std::multiset<std::tuple<float, float, float, float, float>> corners;
     for (std::uint32_t q = 0; q < surface.quadLists[d].quadCount; ++q)
-      for (const Vertex& c : surface.quadLists[d].quads[q].corners) corners.insert({c.x, c.y, c.z, c.s, c.t});
+      for (const Vertex& c : surface.quadLists[d].quads[q].corners)
+        corners.insert({c.x, c.y, c.z, c.s, c.t});
     for (const Triangle& t : triangles) {
-      for (const FeedbackVertex& fv : t) EXPECT_TRUE(corners.count({fv.x, fv.y, fv.z, fv.s, fv.t})) << d;
+      for (const FeedbackVertex& fv : t)
+        EXPECT_TRUE(corners.count({fv.x, fv.y, fv.z, fv.s, fv.t})) << d;
       const float ux = t[1].x - t[0].x, uy = t[1].y - t[0].y, uz = t[1].z - t[0].z;
       const float vx = t[2].x - t[0].x, vy = t[2].y - t[0].y, vz = t[2].z - t[0].z;
       const float n[3] = {uy * vz - uz * vy, uz * vx - ux * vz, ux * vy - uy * vx};
-      EXPECT_GT(n[0] * surface.normals[d][0] + n[1] * surface.normals[d][1] + n[2] * surface.normals[d][2], 0);
+      EXPECT_GT(n[0] * surface.normals[d][0] + n[1] * surface.normals[d][1] +
+                    n[2] * surface.normals[d][2],
+                0);
     }
   }
   surface.SetTexturing(0);
@@ -185,7 +189,8 @@ TEST_F(SurfaceGl, NoListNameStopsTheBuild) {
   }
   EXPECT_EQ(result, 0);
   EXPECT_EQ(surface.displayLists[LEFT], 0u);
-  for (int d = 1; d < 6; ++d) EXPECT_EQ(surface.displayLists[d], before[d]) << "later directions keep their lists";
+  for (int d = 1; d < 6; ++d)
+    EXPECT_EQ(surface.displayLists[d], before[d]) << "later directions keep their lists";
   // Calling list 0 draws nothing; the other directions still draw.
   surface.visibleMask = 1 << LEFT;
   EXPECT_TRUE(CaptureTriangles([&] { surface.DrawDisplayLists(); }).empty());
@@ -285,9 +290,12 @@ TEST_F(SurfacePixels, OnlyTheVisibleDirectionsGetTheirColourInOrder) {
     for (int y = 0; y < kPbufferSize; y += 2) {
       for (int x = 0; x < kPbufferSize; x += 2) {
         const auto p = PixelAt(x, y);
-        if (p == std::array<int, 3>{255, 0, 0}) ++red;
-        else if (p == std::array<int, 3>{0, 255, 0}) ++green;
-        else if (p != std::array<int, 3>{0, 0, 255}) ++other;
+        if (p == std::array<int, 3>{255, 0, 0})
+          ++red;
+        else if (p == std::array<int, 3>{0, 255, 0})
+          ++green;
+        else if (p != std::array<int, 3>{0, 0, 255})
+          ++other;
       }
     }
     EXPECT_GT(red, 20) << "method " << method;

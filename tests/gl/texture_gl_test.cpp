@@ -1,7 +1,6 @@
 // The BMP texture: every log line in order, the pixels kept, the upload.
-#include <gtest/gtest.h>
-
 #include <GL/gl.h>
+#include <gtest/gtest.h>
 
 #include <string>
 
@@ -32,11 +31,13 @@ class TextureGl : public ::testing::Test {
 };
 
 TEST_F(TextureGl, A64x64ImageIsKeptAndUploaded) {
-  const std::string path = dir.Write("t.bmp", MakeBmp({.width = 64, .height = 64}, PaddedPixels(64, 64)));
+  const std::string path =
+      dir.Write("t.bmp", MakeBmp({.width = 64, .height = 64}, PaddedPixels(64, 64)));
   OGLtexture texture;
   const Loaded r = Load(texture, path);
   ASSERT_NE(r.result, 0u);
-  EXPECT_EQ(r.log, Line("input file: " + path) + Line("texture " + std::to_string(r.result) + " read"));
+  EXPECT_EQ(r.log,
+            Line("input file: " + path) + Line("texture " + std::to_string(r.result) + " read"));
   EXPECT_EQ(texture.textureName, r.result);
   EXPECT_EQ(texture.width, 64);
   EXPECT_EQ(texture.height, 64);
@@ -58,8 +59,8 @@ TEST_F(TextureGl, A64x64ImageIsKeptAndUploaded) {
 }
 
 TEST_F(TextureGl, PixelDataIsReadFromItsOffset) {
-  const std::string path =
-      dir.Write("t.bmp", MakeBmp({.bfOffBits = 1078, .width = 8, .height = 8}, PaddedPixels(8, 8), 1024));
+  const std::string path = dir.Write(
+      "t.bmp", MakeBmp({.bfOffBits = 1078, .width = 8, .height = 8}, PaddedPixels(8, 8), 1024));
   OGLtexture texture;
   ASSERT_NE(Load(texture, path).result, 0u);
   EXPECT_EQ(texture.image[(7 * 8 + 6) * 3], 6);
@@ -68,7 +69,8 @@ TEST_F(TextureGl, PixelDataIsReadFromItsOffset) {
 
 TEST_F(TextureGl, RowsPaddedInTheFileAreNotSheared) {
   // Width 6: rows of 18 bytes padded to 20 in the file.
-  const std::string path = dir.Write("t.bmp", MakeBmp({.width = 6, .height = 3}, PaddedPixels(6, 3)));
+  const std::string path =
+      dir.Write("t.bmp", MakeBmp({.width = 6, .height = 3}, PaddedPixels(6, 3)));
   OGLtexture texture;
   const Loaded r = Load(texture, path);
   ASSERT_NE(r.result, 0u) << r.log;
@@ -84,8 +86,9 @@ TEST_F(TextureGl, RowsPaddedInTheFileAreNotSheared) {
   cut.pop_back();
   const std::string shortPath = dir.Write("short.bmp", cut);
   OGLtexture other;
-  EXPECT_EQ(Load(other, shortPath).log,
-            Line("input file: " + shortPath) + Line("error reading bitmap data") + Line("error reading " + shortPath));
+  EXPECT_EQ(Load(other, shortPath).log, Line("input file: " + shortPath) +
+                                            Line("error reading bitmap data") +
+                                            Line("error reading " + shortPath));
 }
 
 TEST_F(TextureGl, FailuresLogTheirLinesInOrder) {
@@ -107,9 +110,11 @@ TEST_F(TextureGl, FailuresLogTheirLinesInOrder) {
       {"planes 2", MakeBmp({.planes = 2}, pixels), {}},
       {"top-down", MakeBmp({.height = -4}, pixels), {"cannot allocate bitmap memory"}},
       {"zero width", MakeBmp({.width = 0}, pixels), {"cannot allocate bitmap memory"}},
-      {"size beyond 32 bits", MakeBmp({.width = 0x40000000, .height = 0x40000000}, pixels),
+      {"size beyond 32 bits",
+       MakeBmp({.width = 0x40000000, .height = 0x40000000}, pixels),
        {"cannot allocate bitmap memory"}},
-      {"size beyond a signed count", MakeBmp({.width = 30000, .height = 30000}, pixels),
+      {"size beyond a signed count",
+       MakeBmp({.width = 30000, .height = 30000}, pixels),
        {"cannot allocate bitmap memory"}},
       {"short pixel data", shortPixels, {"error reading bitmap data"}},
       {"not a BMP", MakeBmp({.bfType = 0x4D43}, pixels), {"not a BMP file"}},

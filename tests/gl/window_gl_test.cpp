@@ -1,8 +1,7 @@
 // The window procedure and the key commands against real Mesa through the
 // headless backend's windows, and a whole headless run of WinMain.
-#include <gtest/gtest.h>
-
 #include <GL/gl.h>
+#include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
@@ -15,8 +14,8 @@
 #include "gl_harness.h"
 #include "platform/common/command_line.h"
 #include "platform/common/window_record.h"
-#include "render/scene_setup.h"
 #include "platform/headless/headless_control.h"
+#include "render/scene_setup.h"
 #include "temp_dir.h"
 #include "test_volumes.h"
 
@@ -40,8 +39,8 @@ class WindowGl : public ::testing::Test {
     windowClass.lpszClassName = "Qarmel";
     RegisterClassA(&windowClass);
     ::testing::internal::CaptureStdout();  // the texture loader's lines
-    window = CreateWindowExA(0, "Qarmel", "Qarmel", WS_OVERLAPPEDWINDOW, 0, 0, 512 + 8, 512 + 27, nullptr, nullptr,
-                             nullptr, nullptr);
+    window = CreateWindowExA(0, "Qarmel", "Qarmel", WS_OVERLAPPEDWINDOW, 0, 0, 512 + 8, 512 + 27,
+                             nullptr, nullptr, nullptr, nullptr);
     ::testing::internal::GetCapturedStdout();
     mainWindow = window;
     ASSERT_NE(window, nullptr);
@@ -56,7 +55,9 @@ class WindowGl : public ::testing::Test {
     }
     theSurface.voxSpace = nullptr;
   }
-  LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) { return WndProc(window, message, wParam, lParam); }
+  LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    return WndProc(window, message, wParam, lParam);
+  }
   std::string Title() const { return window->title; }
 
   HWND window = nullptr;
@@ -177,17 +178,23 @@ TEST_F(WindowGl, OtherCommands) {
   EXPECT_TRUE(appSettings.showAxes);
   OnChar(window, 'x', 0);
   EXPECT_TRUE(appSettings.showFps);
-  for (char c : std::string("CDFILOPQTXGMKab9")) EXPECT_EQ(OnChar(window, static_cast<WPARAM>(c), 0), 0) << c;
+  for (char c : std::string("CDFILOPQTXGMKab9"))
+    EXPECT_EQ(OnChar(window, static_cast<WPARAM>(c), 0), 0) << c;
 }
 
 TEST_F(WindowGl, HelpAndGeometryTextsAreExact) {
   const std::string help =
-      " Turn : \n    left mouse button + mousemove \n    left/right/down/up arrow keys \n Shift : \n"
-      "    SHIFT + left mouse button + mousemove \n    SHIFT + left/right/down/up arrow keys \n Move : \n"
-      "    A forward, Z backward \n \n [-] / [=] \t -- / ++ camera delta\n [v] / [V] \t -- / ++ field of view \n"
-      " \n [0] \t toggle polar / fly camera \n [c] \t toggle culling \n [d] \t toggle z buffering \n"
+      " Turn : \n    left mouse button + mousemove \n    left/right/down/up arrow keys \n Shift : "
+      "\n"
+      "    SHIFT + left mouse button + mousemove \n    SHIFT + left/right/down/up arrow keys \n "
+      "Move : \n"
+      "    A forward, Z backward \n \n [-] / [=] \t -- / ++ camera delta\n [v] / [V] \t -- / ++ "
+      "field of view \n"
+      " \n [0] \t toggle polar / fly camera \n [c] \t toggle culling \n [d] \t toggle z buffering "
+      "\n"
       " [f] \t toggle fog \n [i] \t toggle dithering \n [l] \t toggle lighting \n"
-      " [p] \t toggle perspective correction \n [q] \t toggle texture filtering \n [t] \t toggle texture \n"
+      " [p] \t toggle perspective correction \n [q] \t toggle texture filtering \n [t] \t toggle "
+      "texture \n"
       " [x] \t toggle fps display \n \n [g] to display geometry info \n \n [escape] to quit \n \n";
   for (WPARAM key : {WPARAM{13}, WPARAM{' '}, WPARAM{'/'}}) OnChar(window, key, 0);
   Send(WM_RBUTTONDOWN);
@@ -197,8 +204,10 @@ TEST_F(WindowGl, HelpAndGeometryTextsAreExact) {
     EXPECT_EQ(box.text.substr(0, help.size()), help);
     const std::string lastLines = "\n [m]\t toggle merged faces \n [k] \t toggle colours by value ";
     ASSERT_GT(box.text.size(), help.size() + lastLines.size());
-    EXPECT_EQ(box.text.substr(box.text.size() - lastLines.size()), lastLines) << "the newer keys' lines come last";
-    EXPECT_EQ(box.text.find('\n', help.size()), box.text.size() - lastLines.size()) << "one line between them";
+    EXPECT_EQ(box.text.substr(box.text.size() - lastLines.size()), lastLines)
+        << "the newer keys' lines come last";
+    EXPECT_EQ(box.text.find('\n', help.size()), box.text.size() - lastLines.size())
+        << "one line between them";
     EXPECT_GT(box.text.size(), help.size());
     EXPECT_EQ(box.caption, "Qarmel user interface");
     EXPECT_EQ(box.owner, window);
@@ -208,9 +217,10 @@ TEST_F(WindowGl, HelpAndGeometryTextsAreExact) {
   for (int d = 0; d < 6; ++d) theSurface.quadLists[d].quadCount = static_cast<std::uint32_t>(d + 1);
   OnChar(window, 'g', 0);
   ASSERT_EQ(headless::MessageBoxJournal().size(), 1u);
-  EXPECT_EQ(headless::MessageBoxJournal()[0].text,
-            "quad count : \n\n        1 left \n        2 right \n        3 down \n        4 up    \n"
-            "        5 back \n        6 front \n\n       21 total \n");
+  EXPECT_EQ(
+      headless::MessageBoxJournal()[0].text,
+      "quad count : \n\n        1 left \n        2 right \n        3 down \n        4 up    \n"
+      "        5 back \n        6 front \n\n       21 total \n");
   EXPECT_EQ(headless::MessageBoxJournal()[0].caption, "Geometry Info");
   EXPECT_EQ(headless::MessageBoxJournal()[0].owner, mainWindow);
   EXPECT_STREQ(geometryInfoText, headless::MessageBoxJournal()[0].text.c_str());
@@ -314,8 +324,9 @@ TEST_F(WindowGl, LongFileNamesAreCutToFitTheTitle) {
 
 TEST(WinMainGl, AScriptedRunEndsWithCode0) {
   TempDir dir;
-  const std::string path =
-      dir.Write("run.cub", CubBytes().Magic().Header(4, 4, 4).Data(std::vector<std::uint8_t>(64, 1)).End().bytes());
+  const std::string path = dir.Write(
+      "run.cub",
+      CubBytes().Magic().Header(4, 4, 4).Data(std::vector<std::uint8_t>(64, 1)).End().bytes());
   platform::SetProcessCommandLine("/opt/q/qarmel " + path);
   appSettings = AppSettings{};
   headless::ClearMessageBoxJournal();

@@ -20,7 +20,8 @@ inline void PutLE(std::vector<std::uint8_t>& out, std::uint32_t v, int bytes) {
 }
 
 // The header, then `gap` filler bytes, then the pixel bytes.
-inline std::vector<std::uint8_t> MakeBmp(const BmpFields& f, const std::vector<std::uint8_t>& pixels,
+inline std::vector<std::uint8_t> MakeBmp(const BmpFields& f,
+                                         const std::vector<std::uint8_t>& pixels,
                                          std::size_t gap = 0) {
   std::vector<std::uint8_t> out;
   PutLE(out, f.bfType, 2);

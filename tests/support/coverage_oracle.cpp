@@ -28,7 +28,8 @@ class Grid {
   Grid(const VOXSPACE& v, FaceRule rule) : v_(v), rule_(rule), dim_{v.dimX, v.dimY, v.dimZ} {}
 
   bool Solid(const std::array<long, 3>& i) const {
-    return v_.data[i[0] + static_cast<std::size_t>(dim_[0]) * (i[1] + static_cast<std::size_t>(dim_[1]) * i[2])] != 0;
+    return v_.data[i[0] + static_cast<std::size_t>(dim_[0]) *
+                              (i[1] + static_cast<std::size_t>(dim_[1]) * i[2])] != 0;
   }
   bool Inside(const std::array<long, 3>& i) const {
     for (int a = 0; a < 3; ++a)
@@ -99,7 +100,8 @@ class Grid {
 
 }  // namespace
 
-std::vector<std::uint8_t> FrontFaceCoverage(const VOXSPACE& volume, const PolarView& view, FaceRule rule) {
+std::vector<std::uint8_t> FrontFaceCoverage(const VOXSPACE& volume, const PolarView& view,
+                                            FaceRule rule) {
   const Grid grid(volume, rule);
   std::vector<std::uint8_t> covered(static_cast<std::size_t>(view.width) * view.height, 0);
   const double f = 1 / std::tan(view.fovDegrees * M_PI / 360);
@@ -112,7 +114,8 @@ std::vector<std::uint8_t> FrontFaceCoverage(const VOXSPACE& volume, const PolarV
       const double ndcX = 2 * (column + 0.5) / view.width - 1;
       // One unit of the parameter is one unit of depth in front of the eye.
       const Vec dir = EyeToWorld(view, {ndcX * view.aspect / f, ndcY / f, -1});
-      if (grid.HitsFrontFace(eye, dir, view.zNear)) covered[static_cast<std::size_t>(row) * view.width + column] = 1;
+      if (grid.HitsFrontFace(eye, dir, view.zNear))
+        covered[static_cast<std::size_t>(row) * view.width + column] = 1;
     }
   }
   return covered;

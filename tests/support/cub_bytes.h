@@ -13,7 +13,8 @@ class CubBytes {
     return *this;
   }
   CubBytes& Word(std::uint32_t word) {
-    for (int shift = 0; shift < 32; shift += 8) bytes_.push_back(static_cast<std::uint8_t>(word >> shift));
+    for (int shift = 0; shift < 32; shift += 8)
+      bytes_.push_back(static_cast<std::uint8_t>(word >> shift));
     return *this;
   }
   CubBytes& Bytes(const std::vector<std::uint8_t>& more) {
@@ -22,8 +23,8 @@ class CubBytes {
   }
   CubBytes& Magic() { return Raw("CUB1"); }
   // HEA1 with the given body-size field and six words.
-  CubBytes& Header(std::uint32_t dimX, std::uint32_t dimY, std::uint32_t dimZ, std::uint32_t bits = 8,
-                   std::uint32_t sizeField = 24) {
+  CubBytes& Header(std::uint32_t dimX, std::uint32_t dimY, std::uint32_t dimZ,
+                   std::uint32_t bits = 8, std::uint32_t sizeField = 24) {
     Raw("HEA1").Word(sizeField);
     for (std::uint32_t w : {dimX, dimY, dimZ, bits, 0u, 0u}) Word(w);
     return *this;

@@ -21,7 +21,8 @@ CoverageMismatch CompareCoverage(const std::vector<std::uint8_t>& mask, const Rg
   return m;
 }
 
-std::size_t CountMaskDifferences(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
+std::size_t CountMaskDifferences(const std::vector<std::uint8_t>& a,
+                                 const std::vector<std::uint8_t>& b) {
   if (a.size() != b.size()) return std::max(a.size(), b.size());
   std::size_t count = 0;
   for (std::size_t i = 0; i < a.size(); ++i) count += (a[i] != 0) != (b[i] != 0);

@@ -25,7 +25,8 @@ struct CoverageMismatch {
 CoverageMismatch CompareCoverage(const std::vector<std::uint8_t>& mask, const RgbImage& rgb);
 
 // Pixels covered in one mask and not in the other.
-std::size_t CountMaskDifferences(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b);
+std::size_t CountMaskDifferences(const std::vector<std::uint8_t>& a,
+                                 const std::vector<std::uint8_t>& b);
 
 // Pixels whose largest channel difference exceeds `threshold`.
 std::size_t CountDifferentPixels(const RgbImage& a, const RgbImage& b, int threshold);

@@ -35,13 +35,17 @@ Process::Process(const std::vector<std::string>& argv, const LaunchOptions& opti
   args.push_back(nullptr);
   pid_ = fork();
   if (pid_ < 0) throw std::runtime_error("fork failed");
-  if (pid_ > 0) setpgid(pid_, pid_);  // as the child does: no window in which a kill misses the group
+  if (pid_ > 0)
+    setpgid(pid_, pid_);  // as the child does: no window in which a kill misses the group
   if (pid_ == 0) {
     setpgid(0, 0);  // its own group: whatever it starts (a box) ends with it
-    if (!options.workingDirectory.empty() && chdir(options.workingDirectory.c_str()) != 0) _exit(126);
+    if (!options.workingDirectory.empty() && chdir(options.workingDirectory.c_str()) != 0)
+      _exit(126);
     for (const auto& [name, value] : options.environment) {
-      if (value) setenv(name.c_str(), value->c_str(), 1);
-      else unsetenv(name.c_str());
+      if (value)
+        setenv(name.c_str(), value->c_str(), 1);
+      else
+        unsetenv(name.c_str());
     }
     RedirectOrDie(options.stdoutFile, STDOUT_FILENO);
     RedirectOrDie(options.stderrFile, STDERR_FILENO);
@@ -76,7 +80,8 @@ std::optional<int> Process::WaitForExit(std::chrono::milliseconds deadline) {
   return exitCode_;
 }
 
-std::optional<int> RunToEnd(const std::vector<std::string>& argv, std::chrono::milliseconds deadline) {
+std::optional<int> RunToEnd(const std::vector<std::string>& argv,
+                            std::chrono::milliseconds deadline) {
   Process process(argv);
   return process.WaitForExit(deadline);
 }

@@ -1,19 +1,19 @@
 // Starts a program for end-to-end tests and waits for it with a deadline.
 #pragma once
 
+#include <sys/types.h>
+
 #include <chrono>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include <sys/types.h>
-
 struct LaunchOptions {
-  std::string workingDirectory;                                // empty: the test's own
+  std::string workingDirectory;                                   // empty: the test's own
   std::map<std::string, std::optional<std::string>> environment;  // nullopt: removed
-  std::string stdoutFile;                                      // empty: inherited
-  std::string stderrFile;                                      // empty: inherited
+  std::string stdoutFile;                                         // empty: inherited
+  std::string stderrFile;                                         // empty: inherited
 };
 
 class Process {

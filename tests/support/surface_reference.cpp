@@ -16,7 +16,9 @@ bool Exposed(const VOXSPACE& v, long x, long y, long z, int d) {
   return Solid(v, x, y, z) && !Solid(v, x + kStep[d][0], y + kStep[d][1], z + kStep[d][2]);
 }
 
-float Low(std::uint32_t dim, long index) { return 1.0f * (static_cast<float>(index) - static_cast<float>(dim) / 2.0f); }
+float Low(std::uint32_t dim, long index) {
+  return 1.0f * (static_cast<float>(index) - static_cast<float>(dim) / 2.0f);
+}
 
 }  // namespace
 
@@ -36,12 +38,30 @@ std::array<std::vector<Quad>, 6> BuildQuads(const VOXSPACE& v) {
     const float X = Low(v.dimX, x), Y = Low(v.dimY, y), Z = Low(v.dimZ, z);
     const float X1 = X + 1, Y1 = Y + 1, Z1 = Z + 1;
     switch (d) {
-      case 0: quads[d].push_back({{{X, Y, Z, 0, 0}, {X, Y, Z1, 1, 0}, {X, Y1, Z1, 1, 1}, {X, Y1, Z, 0, 1}}}); break;
-      case 1: quads[d].push_back({{{X1, Y, Z, 0, 0}, {X1, Y1, Z, 0, 1}, {X1, Y1, Z1, 1, 1}, {X1, Y, Z1, 1, 0}}}); break;
-      case 2: quads[d].push_back({{{X, Y, Z, 0, 0}, {X1, Y, Z, 1, 0}, {X1, Y, Z1, 1, 1}, {X, Y, Z1, 0, 1}}}); break;
-      case 3: quads[d].push_back({{{X, Y1, Z, 0, 0}, {X, Y1, Z1, 0, 1}, {X1, Y1, Z1, 1, 1}, {X1, Y1, Z, 1, 0}}}); break;
-      case 4: quads[d].push_back({{{X, Y, Z, 0, 0}, {X, Y1, Z, 0, 1}, {X1, Y1, Z, 1, 1}, {X1, Y, Z, 1, 0}}}); break;
-      case 5: quads[d].push_back({{{X, Y, Z1, 0, 0}, {X1, Y, Z1, 1, 0}, {X1, Y1, Z1, 1, 1}, {X, Y1, Z1, 0, 1}}}); break;
+      case 0:
+        quads[d].push_back(
+            {{{X, Y, Z, 0, 0}, {X, Y, Z1, 1, 0}, {X, Y1, Z1, 1, 1}, {X, Y1, Z, 0, 1}}});
+        break;
+      case 1:
+        quads[d].push_back(
+            {{{X1, Y, Z, 0, 0}, {X1, Y1, Z, 0, 1}, {X1, Y1, Z1, 1, 1}, {X1, Y, Z1, 1, 0}}});
+        break;
+      case 2:
+        quads[d].push_back(
+            {{{X, Y, Z, 0, 0}, {X1, Y, Z, 1, 0}, {X1, Y, Z1, 1, 1}, {X, Y, Z1, 0, 1}}});
+        break;
+      case 3:
+        quads[d].push_back(
+            {{{X, Y1, Z, 0, 0}, {X, Y1, Z1, 0, 1}, {X1, Y1, Z1, 1, 1}, {X1, Y1, Z, 1, 0}}});
+        break;
+      case 4:
+        quads[d].push_back(
+            {{{X, Y, Z, 0, 0}, {X, Y1, Z, 0, 1}, {X1, Y1, Z, 1, 1}, {X1, Y, Z, 1, 0}}});
+        break;
+      case 5:
+        quads[d].push_back(
+            {{{X, Y, Z1, 0, 0}, {X1, Y, Z1, 1, 0}, {X1, Y1, Z1, 1, 1}, {X, Y1, Z1, 0, 1}}});
+        break;
     }
   };
   for (long y = 1; y < ny - 1; ++y)
@@ -58,7 +78,8 @@ std::array<std::vector<Quad>, 6> BuildQuads(const VOXSPACE& v) {
 }
 
 std::vector<Call> BuildStrips(const VOXSPACE& v, int d, bool textured) {
-  static const float kNormal[6][3] = {{-1, 0, 0}, {1, 0, 0}, {0, -1, 0}, {0, 1, 0}, {0, 0, -1}, {0, 0, 1}};
+  static const float kNormal[6][3] = {{-1, 0, 0}, {1, 0, 0},  {0, -1, 0},
+                                      {0, 1, 0},  {0, 0, -1}, {0, 0, 1}};
   std::vector<Call> calls = {{'N', kNormal[d][0], kNormal[d][1], kNormal[d][2]}};
   const long dims[3] = {v.dimX, v.dimY, v.dimZ};
   // outer, middle and run axes of each direction
@@ -82,15 +103,35 @@ std::vector<Call> BuildStrips(const VOXSPACE& v, int d, bool textured) {
           const float X1 = X + 1, Y1 = Y + 1, Z1 = Z + 1;
           const float n = static_cast<float>(run);
           // near edge (first face only), then the far edge
-          struct Edge { float t0, x0, y0, z0, t1, x1, y1, z1; };
+          struct Edge {
+            float t0, x0, y0, z0, t1, x1, y1, z1;
+          };
           Edge nearEdge{}, farEdge{};
           switch (d) {
-            case 0: nearEdge = {1, X, Y1, Z, 0, X, Y, Z}; farEdge = {1, X, Y1, Z1, 0, X, Y, Z1}; break;
-            case 1: nearEdge = {0, X1, Y, Z, 1, X1, Y1, Z}; farEdge = {0, X1, Y, Z1, 1, X1, Y1, Z1}; break;
-            case 2: nearEdge = {1, X, Y, Z1, 0, X, Y, Z}; farEdge = {1, X1, Y, Z1, 0, X1, Y, Z}; break;
-            case 3: nearEdge = {0, X, Y1, Z, 1, X, Y1, Z1}; farEdge = {0, X1, Y1, Z, 1, X1, Y1, Z1}; break;
-            case 4: nearEdge = {0, X, Y, Z, 1, X, Y1, Z}; farEdge = {0, X1, Y, Z, 1, X1, Y1, Z}; break;
-            case 5: nearEdge = {1, X, Y1, Z1, 0, X, Y, Z1}; farEdge = {1, X1, Y1, Z1, 0, X1, Y, Z1}; break;
+            case 0:
+              nearEdge = {1, X, Y1, Z, 0, X, Y, Z};
+              farEdge = {1, X, Y1, Z1, 0, X, Y, Z1};
+              break;
+            case 1:
+              nearEdge = {0, X1, Y, Z, 1, X1, Y1, Z};
+              farEdge = {0, X1, Y, Z1, 1, X1, Y1, Z1};
+              break;
+            case 2:
+              nearEdge = {1, X, Y, Z1, 0, X, Y, Z};
+              farEdge = {1, X1, Y, Z1, 0, X1, Y, Z};
+              break;
+            case 3:
+              nearEdge = {0, X, Y1, Z, 1, X, Y1, Z1};
+              farEdge = {0, X1, Y1, Z, 1, X1, Y1, Z1};
+              break;
+            case 4:
+              nearEdge = {0, X, Y, Z, 1, X, Y1, Z};
+              farEdge = {0, X1, Y, Z, 1, X1, Y1, Z};
+              break;
+            case 5:
+              nearEdge = {1, X, Y1, Z1, 0, X, Y, Z1};
+              farEdge = {1, X1, Y1, Z1, 0, X1, Y, Z1};
+              break;
           }
           if (run == 1) {
             calls.push_back({'B'});

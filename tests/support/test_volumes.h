@@ -35,6 +35,7 @@ inline VolumePtr RandomVolume(std::uint32_t dimX, std::uint32_t dimY, std::uint3
   std::bernoulli_distribution solid(density);
   std::uniform_int_distribution<int> value(1, 255);
   const std::size_t n = std::size_t{dimX} * dimY * dimZ;
-  for (std::size_t i = 0; i < n; ++i) v->data[i] = solid(random) ? static_cast<std::uint8_t>(value(random)) : 0;
+  for (std::size_t i = 0; i < n; ++i)
+    v->data[i] = solid(random) ? static_cast<std::uint8_t>(value(random)) : 0;
   return v;
 }

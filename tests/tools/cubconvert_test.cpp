@@ -30,7 +30,8 @@ class CubConvert : public ::testing::Test {
     o.stdoutFile = dir.File("out.txt");
     o.stderrFile = dir.File("err.txt");
     const auto code = Process(args, o).WaitForExit(seconds(60));
-    return {code.value_or(-1), ReadTextFile(dir.File("out.txt")), ReadTextFile(dir.File("err.txt"))};
+    return {code.value_or(-1), ReadTextFile(dir.File("out.txt")),
+            ReadTextFile(dir.File("err.txt"))};
   }
   // The written file's voxels, read back with the viewer's own reader.
   std::vector<std::uint8_t> Voxels(const std::string& path) {
@@ -81,15 +82,15 @@ TEST_F(CubConvert, ScaledInt16AndFloat32) {
   // Stored 10 in the core, 2 elsewhere; real value = 2 * stored - 10: 10 and -6.
   NiftiFields f;
   f.datatype = 4, f.bitpix = 16, f.slope = 2, f.intercept = -10;
-  ToolRun r = Convert({dir.Write("s.nii", MakeNifti<std::int16_t>(f, Core<std::int16_t>(10, 2))), "-o", dir.File("s.cub"),
-                   "--threshold", "0", "--keep-values"});
+  ToolRun r = Convert({dir.Write("s.nii", MakeNifti<std::int16_t>(f, Core<std::int16_t>(10, 2))),
+                       "-o", dir.File("s.cub"), "--threshold", "0", "--keep-values"});
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(Voxels(dir.File("s.cub")), CoreMask(10));
 
   NiftiFields g;
   g.datatype = 16, g.bitpix = 32;
-  r = Convert({dir.Write("f.nii", MakeNifti<float>(g, Core<float>(1.0f, 2.5f))), "-o", dir.File("f.cub"), "--range",
-               "0.5:1.5"});
+  r = Convert({dir.Write("f.nii", MakeNifti<float>(g, Core<float>(1.0f, 2.5f))), "-o",
+               dir.File("f.cub"), "--range", "0.5:1.5"});
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(Voxels(dir.File("f.cub")), CoreMask(1));
 }
@@ -97,8 +98,8 @@ TEST_F(CubConvert, ScaledInt16AndFloat32) {
 TEST_F(CubConvert, LabelsAndRawInput) {
   std::vector<std::uint8_t> labels(64, 0);
   labels[21] = 3, labels[22] = 7, labels[42] = 9;
-  ToolRun r = Convert({dir.Write("l.nii", MakeNifti<std::uint8_t>({}, labels)), "-o", dir.File("l.cub"), "--label", "3,7",
-                   "--keep-values"});
+  ToolRun r = Convert({dir.Write("l.nii", MakeNifti<std::uint8_t>({}, labels)), "-o",
+                       dir.File("l.cub"), "--label", "3,7", "--keep-values"});
   ASSERT_EQ(r.code, 0) << r.err;
   const auto v = Voxels(dir.File("l.cub"));
   ASSERT_EQ(v.size(), 64u);
@@ -124,9 +125,11 @@ TEST_F(CubConvert, BadInputEndsWith1AndWritesNothing) {
   auto cut = MakeNifti<std::uint8_t>({}, Core<std::uint8_t>(1, 0));
   cut.resize(cut.size() - 10);
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-      {{dir.Write("bad.nii", MakeNifti<std::uint8_t>(wrongSize, Core<std::uint8_t>(1, 0)))}, "wrong header size"},
+      {{dir.Write("bad.nii", MakeNifti<std::uint8_t>(wrongSize, Core<std::uint8_t>(1, 0)))},
+       "wrong header size"},
       {{dir.Write("cut.nii", cut)}, "is cut short"},
-      {{dir.Write("short.raw", std::vector<std::uint8_t>(10)), "--raw", "4x4x4", "--type", "u8"}, "the layout needs 64"},
+      {{dir.Write("short.raw", std::vector<std::uint8_t>(10)), "--raw", "4x4x4", "--type", "u8"},
+       "the layout needs 64"},
       {{dir.File("missing.nii")}, "cannot open"},
       {{dir.File("x.nii"), "--threshold", "abc"}, "--threshold needs a number"},
   };

@@ -14,7 +14,8 @@ class CameraControl : public ::testing::Test {
   void SetUp() override {
     appSettings = AppSettings{};
     for (int i = 0; i < kKeySlots; ++i) keyboardState.table[i].down = 0;
-    for (int i = 0; i < kMouseChannels; ++i) mouseState.table[i].value = mouseState.table[i].delta = 0;
+    for (int i = 0; i < kMouseChannels; ++i)
+      mouseState.table[i].value = mouseState.table[i].delta = 0;
     mouseState.changed = 0;
     polarCam = OGLcamera{};
     flyCam = OGLcamera{};
@@ -93,7 +94,8 @@ TEST_F(CameraControl, PolarPanFollowsTheScreenAtEveryHeading) {
     mouseState.changed = 0;
     Hold(VK_LEFT);
     UpdatePolarCamera();
-    EXPECT_NEAR(polarCam.position[0], -0.3f, 1e-6) << "left arrow pans left on screen at " << heading;
+    EXPECT_NEAR(polarCam.position[0], -0.3f, 1e-6)
+        << "left arrow pans left on screen at " << heading;
     keyboardState.table[VK_LEFT].down = 0;
     Drag(0, 20);  // the picture follows the cursor down
     UpdatePolarCamera();

@@ -52,55 +52,86 @@ std::vector<ReaderCase> ReaderCases() {
   const auto good = [] { return CubBytes().Magic().Header(4, 4, 4); };
   return {
       {"complete file", good().Data(kVoxels64).End().bytes(), {}, true},
-      {"no ENDF", good().Data(kVoxels64).bytes(),
-       {"unexpected end of file found", "error in file"}, true},
+      {"no ENDF",
+       good().Data(kVoxels64).bytes(),
+       {"unexpected end of file found", "error in file"},
+       true},
       {"unknown chunk between header and data",
-       good().Chunk("XYZ9", {1, 2, 3}).Data(kVoxels64).End().bytes(), {"skipped unknown chunk"}, true},
+       good().Chunk("XYZ9", {1, 2, 3}).Data(kVoxels64).End().bytes(),
+       {"skipped unknown chunk"},
+       true},
       {"unknown chunk of size 0 before the header",
        CubBytes().Magic().Chunk("NOTE", {}).Header(4, 4, 4).Data(kVoxels64).End().bytes(),
-       {"skipped unknown chunk"}, true},
-      {"header size field 0", CubBytes().Magic().Header(4, 4, 4, 8, 0).Data(kVoxels64).End().bytes(),
-       {}, true},
+       {"skipped unknown chunk"},
+       true},
+      {"header size field 0",
+       CubBytes().Magic().Header(4, 4, 4, 8, 0).Data(kVoxels64).End().bytes(),
+       {},
+       true},
       {"header size field 100",
-       CubBytes().Magic().Header(4, 4, 4, 8, 100).Data(kVoxels64).End().bytes(), {}, true},
+       CubBytes().Magic().Header(4, 4, 4, 8, 100).Data(kVoxels64).End().bytes(),
+       {},
+       true},
       {"only magic and ENDF", CubBytes().Magic().End().bytes(), {}, false},
       {"header without data", good().End().bytes(), {}, true},
-      {"data one byte short of dataSize", good().Data(CountingBytes(63)).End().bytes(),
-       {"corrupt voxel data", "error in file"}, false},
-      {"data body cut by the end of the file", good().Data(kVoxels64).Cut(10).bytes(),
-       {"corrupt voxel data", "error in file"}, false},
-      {"file ends inside the data size word", good().Raw("DAT1").Raw("\x40").bytes(),
-       {"corrupt voxel data", "error in file"}, false},
-      {"data before any header", CubBytes().Magic().Data(kVoxels64).End().bytes(),
-       {"corrupt voxel data", "error in file"}, false},
+      {"data one byte short of dataSize",
+       good().Data(CountingBytes(63)).End().bytes(),
+       {"corrupt voxel data", "error in file"},
+       false},
+      {"data body cut by the end of the file",
+       good().Data(kVoxels64).Cut(10).bytes(),
+       {"corrupt voxel data", "error in file"},
+       false},
+      {"file ends inside the data size word",
+       good().Raw("DAT1").Raw("\x40").bytes(),
+       {"corrupt voxel data", "error in file"},
+       false},
+      {"data before any header",
+       CubBytes().Magic().Data(kVoxels64).End().bytes(),
+       {"corrupt voxel data", "error in file"},
+       false},
       // Byte counts that the 32-bit product of the header words gets wrong.
       {"1024^3 voxels with an empty DAT1",
        CubBytes().Magic().Header(1024, 1024, 1024).Data({}).End().bytes(),
-       {"corrupt voxel data", "error in file"}, false},
+       {"corrupt voxel data", "error in file"},
+       false},
       {"65536x65536x1 voxels with an empty DAT1",
        CubBytes().Magic().Header(65536, 65536, 1).Data({}).End().bytes(),
-       {"corrupt voxel data", "error in file"}, false},
+       {"corrupt voxel data", "error in file"},
+       false},
       {"2^32 + 64 bytes with a DAT1 of the low word's 64",
        CubBytes().Magic().Header(64, 67108865, 1).Data(kVoxels64).End().bytes(),
-       {"corrupt voxel data", "error in file"}, false},
-      {"unknown chunk running past the end", good().Data(kVoxels64).Raw("JUNK").Word(1000).bytes(),
-       {"skipped unknown chunk", "error in file"}, true},
-      {"file ends inside an unknown chunk's size word", good().Data(kVoxels64).Raw("JUNK").Raw("\x01\x02").bytes(),
-       {"skipped unknown chunk", "error in file"}, true},
+       {"corrupt voxel data", "error in file"},
+       false},
+      {"unknown chunk running past the end",
+       good().Data(kVoxels64).Raw("JUNK").Word(1000).bytes(),
+       {"skipped unknown chunk", "error in file"},
+       true},
+      {"file ends inside an unknown chunk's size word",
+       good().Data(kVoxels64).Raw("JUNK").Raw("\x01\x02").bytes(),
+       {"skipped unknown chunk", "error in file"},
+       true},
       {"empty file", {}, {"not a cub file"}, false},
       {"short magic", CubBytes().Raw("CUB").bytes(), {"not a cub file"}, false},
-      {"wrong magic", CubBytes().Raw("CUB2").Header(4, 4, 4).Data(kVoxels64).End().bytes(),
-       {"not a cub file"}, false},
-      {"header cut short, no earlier header", CubBytes().Magic().Raw("HEA1").Word(24).Word(4).Word(4).bytes(),
-       {"unexpected end of file found", "error in file"}, false},
-      {"tag cut short", good().Data(kVoxels64).Raw("EN").bytes(),
-       {"unexpected end of file found", "error in file"}, true},
+      {"wrong magic",
+       CubBytes().Raw("CUB2").Header(4, 4, 4).Data(kVoxels64).End().bytes(),
+       {"not a cub file"},
+       false},
+      {"header cut short, no earlier header",
+       CubBytes().Magic().Raw("HEA1").Word(24).Word(4).Word(4).bytes(),
+       {"unexpected end of file found", "error in file"},
+       false},
+      {"tag cut short",
+       good().Data(kVoxels64).Raw("EN").bytes(),
+       {"unexpected end of file found", "error in file"},
+       true},
   };
 }
 
 std::size_t OpenDescriptors() {
   std::size_t n = 0;
-  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) ++n;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+    ++n;
   return n;
 }
 
@@ -131,8 +162,7 @@ TEST(CubReader, HeaderWithoutDataGivesAnAllZeroVolumeOfTheTrueSize) {
     std::uint64_t dataSize;
   };
   const HeaderOnly cases[] = {
-      {2, 3, 4, 8, 24},
-      {3, 1, 1, 0x80000001u, 805306368},  // the 32-bit bit count would wrap
+      {2, 3, 4, 8, 24}, {3, 1, 1, 0x80000001u, 805306368},  // the 32-bit bit count would wrap
   };
   for (const HeaderOnly& c : cases) {
     SCOPED_TRACE(c.bits);
@@ -151,15 +181,28 @@ TEST(CubReader, HeaderWithoutDataGivesAnAllZeroVolumeOfTheTrueSize) {
 
 TEST(CubReader, ASecondHeaderReplacesTheFirstVolume) {
   // The first volume is released (the sanitizer build reports a leak otherwise).
-  Loaded result = LoadBytes(
-      CubBytes().Magic().Header(2, 2, 2).Data(CountingBytes(8)).Header(4, 4, 4).Data(kVoxels64).End().bytes());
+  Loaded result = LoadBytes(CubBytes()
+                                .Magic()
+                                .Header(2, 2, 2)
+                                .Data(CountingBytes(8))
+                                .Header(4, 4, 4)
+                                .Data(kVoxels64)
+                                .End()
+                                .bytes());
   ASSERT_NE(result.volume, nullptr);
   EXPECT_EQ(result.volume->dimX, 4u);
   EXPECT_TRUE(result.boxes.empty());
   FreeVoxSpace(result.volume);
 
   // A second header cut short by the end of the file leaves the first volume.
-  result = LoadBytes(CubBytes().Magic().Header(2, 2, 2).Data(CountingBytes(8)).Raw("HEA1").Word(24).Word(9).bytes());
+  result = LoadBytes(CubBytes()
+                         .Magic()
+                         .Header(2, 2, 2)
+                         .Data(CountingBytes(8))
+                         .Raw("HEA1")
+                         .Word(24)
+                         .Word(9)
+                         .bytes());
   ASSERT_NE(result.volume, nullptr);
   EXPECT_EQ(result.volume->dimX, 2u);
   EXPECT_EQ(result.volume->data[7], 8);
@@ -170,8 +213,9 @@ TEST(CubReader, ASecondHeaderReplacesTheFirstVolume) {
 TEST(CubReader, HeaderThatCannotBeAllocatedFailsTheDataThatFollows) {
   TempDir dir;
   ClearMessageBoxJournal();
-  const std::string path =
-      dir.Write("huge.cub", CubBytes().Magic().Header(1u << 20, 1u << 20, 1u << 20).Data(kVoxels64).End().bytes());
+  const std::string path = dir.Write(
+      "huge.cub",
+      CubBytes().Magic().Header(1u << 20, 1u << 20, 1u << 20).Data(kVoxels64).End().bytes());
   EXPECT_EQ(LoadCub(path.c_str()), nullptr);
   const auto& boxes = MessageBoxJournal();
   ASSERT_EQ(boxes.size(), 3u);

@@ -36,7 +36,8 @@ TEST(FaceCensus, SmallVolumes) {
   cases.push_back({"solid 3x3x3 core", std::move(core), {9, 9, 9, 9, 9, 9}});
   cases.push_back({"entirely solid", std::move(full), {0, 0, 0, 0, 0, 0}});
   cases.push_back({"solid only in the border", std::move(border), {0, 0, 0, 0, 0, 0}});
-  cases.push_back({"line along z", MakeVolume(3, 3, 5, {{1, 1, 1}, {1, 1, 2}, {1, 1, 3}}), {3, 3, 3, 3, 1, 1}});
+  cases.push_back(
+      {"line along z", MakeVolume(3, 3, 5, {{1, 1, 1}, {1, 1, 2}, {1, 1, 3}}), {3, 3, 3, 3, 1, 1}});
   for (Case& c : cases) {
     SCOPED_TRACE(c.name);
     OGLcuberille surface;
@@ -71,8 +72,9 @@ TEST(FaceCensus, DimensionsBelow3ReadNoVoxel) {
 TEST(FaceCensus, RandomVolumesMatchTheReferenceCount) {
   // Shapes chosen to hit the sixteen-voxel steps, their 255-step flushes
   // and the scalar tails.
-  const std::array<std::uint32_t, 3> shapes[] = {{3, 3, 3},   {17, 5, 4},  {18, 18, 18}, {33, 7, 9},
-                                                  {64, 3, 3}, {257, 3, 4}, {4200, 4, 3}, {40, 41, 42}};
+  const std::array<std::uint32_t, 3> shapes[] = {{3, 3, 3},    {17, 5, 4},  {18, 18, 18},
+                                                 {33, 7, 9},   {64, 3, 3},  {257, 3, 4},
+                                                 {4200, 4, 3}, {40, 41, 42}};
   std::uint32_t seed = 1;
   for (const auto& shape : shapes) {
     for (double density : {0.1, 0.5, 0.9}) {
@@ -81,8 +83,10 @@ TEST(FaceCensus, RandomVolumesMatchTheReferenceCount) {
       surface.voxSpace = v.get();
       const std::uint32_t total = surface.CountFaces();
       const auto expected = reference::CountFaces(*v);
-      EXPECT_EQ(Counts(surface), expected) << shape[0] << "x" << shape[1] << "x" << shape[2] << " " << density;
-      EXPECT_EQ(total, expected[0] + expected[1] + expected[2] + expected[3] + expected[4] + expected[5]);
+      EXPECT_EQ(Counts(surface), expected)
+          << shape[0] << "x" << shape[1] << "x" << shape[2] << " " << density;
+      EXPECT_EQ(total,
+                expected[0] + expected[1] + expected[2] + expected[3] + expected[4] + expected[5]);
     }
   }
 }
@@ -119,9 +123,9 @@ TEST(BoxTriangles, LieOnTheInteriorBoxFacingInwards) {
   surface.InitBoxTriangles();
   // ex = 4, ey = 2, ez = 1
   const float expected[6][3][3] = {
-      {{4, -2, -1}, {4, -2, 1}, {4, 2, -1}},     {{-4, -2, -1}, {-4, 2, -1}, {-4, -2, 1}},
-      {{-4, 2, -1}, {4, 2, -1}, {-4, 2, 1}},     {{-4, -2, -1}, {-4, -2, 1}, {4, -2, -1}},
-      {{-4, -2, 1}, {-4, 2, 1}, {4, -2, 1}},     {{-4, 2, -1}, {-4, -2, -1}, {4, -2, -1}}};
+      {{4, -2, -1}, {4, -2, 1}, {4, 2, -1}}, {{-4, -2, -1}, {-4, 2, -1}, {-4, -2, 1}},
+      {{-4, 2, -1}, {4, 2, -1}, {-4, 2, 1}}, {{-4, -2, -1}, {-4, -2, 1}, {4, -2, -1}},
+      {{-4, -2, 1}, {-4, 2, 1}, {4, -2, 1}}, {{-4, 2, -1}, {-4, -2, -1}, {4, -2, -1}}};
   for (int d = 0; d < 6; ++d) {
     for (int k = 0; k < 3; ++k) {
       const Vertex& vx = surface.boxTriangles[d][k];
@@ -140,15 +144,17 @@ TEST(BoxTriangles, LieOnTheInteriorBoxFacingInwards) {
 // dimZ = 1 the strip lists hold LEFT and RIGHT faces, and culling must not
 // make the query drop them.
 TEST(BoxTriangles, KeepTheirWindingWithoutAnInterior) {
-  const std::array<std::uint32_t, 3> shapes[] = {{0, 5, 5}, {1, 5, 5}, {2, 5, 5}, {5, 0, 5},
-                                                 {5, 1, 5}, {5, 2, 5}, {7, 7, 1}, {5, 5, 2}, {1, 1, 1}};
+  const std::array<std::uint32_t, 3> shapes[] = {{0, 5, 5}, {1, 5, 5}, {2, 5, 5},
+                                                 {5, 0, 5}, {5, 1, 5}, {5, 2, 5},
+                                                 {7, 7, 1}, {5, 5, 2}, {1, 1, 1}};
   for (const auto& dims : shapes) {
     VolumePtr v = MakeVolume(dims[0], dims[1], dims[2]);
     OGLcuberille surface;
     surface.voxSpace = v.get();
     surface.InitBoxTriangles();
     for (int d = 0; d < 6; ++d)
-      EXPECT_GT(FrontAlongNormal(surface, d), 0) << dims[0] << "x" << dims[1] << "x" << dims[2] << " direction " << d;
+      EXPECT_GT(FrontAlongNormal(surface, d), 0)
+          << dims[0] << "x" << dims[1] << "x" << dims[2] << " direction " << d;
   }
 }
 

@@ -37,10 +37,12 @@ TEST_F(FrameClockTest, MeasuresBetweenTicksModulo2To32) {
 
   // Low 32 bits 2^32 - 16, then 16: 32 counts.
   Start(10000000, (std::int64_t{5} << 32) + 0xFFFFFFF0);
-  EXPECT_DOUBLE_EQ(Tick((std::int64_t{6} << 32) + 16), 32 * static_cast<double>(1.0f / 10000000.0f));
+  EXPECT_DOUBLE_EQ(Tick((std::int64_t{6} << 32) + 16),
+                   32 * static_cast<double>(1.0f / 10000000.0f));
   // An interval of 2^32 counts or more is taken modulo 2^32.
   Start(10000000, 0);
-  EXPECT_DOUBLE_EQ(Tick((std::int64_t{1} << 32) + 10), 10 * static_cast<double>(1.0f / 10000000.0f));
+  EXPECT_DOUBLE_EQ(Tick((std::int64_t{1} << 32) + 10),
+                   10 * static_cast<double>(1.0f / 10000000.0f));
 }
 
 TEST_F(FrameClockTest, NoCounterGivesZeroTimesAndANeutralReadout) {
@@ -54,7 +56,8 @@ TEST_F(FrameClockTest, NoCounterGivesZeroTimesAndANeutralReadout) {
 
 TEST(Camera, WrapDegreesAndSetElevation) {
   OGLcamera c;
-  const std::pair<float, float> cases[] = {{-6, 354}, {360, 360}, {0, 0}, {725, 365}, {-400, -40}, {359.5f, 359.5f}};
+  const std::pair<float, float> cases[] = {{-6, 354},  {360, 360},  {0, 0},
+                                           {725, 365}, {-400, -40}, {359.5f, 359.5f}};
   for (auto [in, out] : cases) {
     SetElevation(c, in);
     EXPECT_EQ(c.elevation, out) << in;

@@ -55,7 +55,8 @@ TEST_F(InputFileTest, ExeDirectoryFromTheCommandLine) {
   EXPECT_EQ(ExeDirectoryFor(""), "");
   // A directory that does not fit its buffer is left empty rather than cut.
   EXPECT_EQ(ExeDirectoryFor("/" + std::string(300, 'd') + "/qarmel"), "");
-  EXPECT_EQ(ExeDirectoryFor("/" + std::string(253, 'd') + "/qarmel"), "/" + std::string(253, 'd') + "/");
+  EXPECT_EQ(ExeDirectoryFor("/" + std::string(253, 'd') + "/qarmel"),
+            "/" + std::string(253, 'd') + "/");
 }
 
 TEST_F(InputFileTest, ArgumentTextNamesThePath) {
@@ -179,9 +180,10 @@ TEST_F(InputFileTest, NiftiFilesLoadAndDamagedOnesEndTheProcess) {
 TEST_F(InputFileTest, DialogFileThatFailsToLoadEndsTheProcess) {
   const std::string path = dir.Write("broken.cub", CubBytes().Magic().bytes());
   headless::ScriptOpenFileDialog(path);
-  EXPECT_EXIT(GetInputFile(""), ::testing::ExitedWithCode(1),
-              "unexpected end of file found\nLoadCub\\(\\): error in file\nTesmir error: cannot load " +
-                  path + "\n");
+  EXPECT_EXIT(
+      GetInputFile(""), ::testing::ExitedWithCode(1),
+      "unexpected end of file found\nLoadCub\\(\\): error in file\nTesmir error: cannot load " +
+          path + "\n");
 }
 
 TEST_F(InputFileTest, WinMainEndsWith0WhenTheDialogIsCancelled) {

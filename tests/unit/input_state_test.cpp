@@ -11,7 +11,9 @@ namespace {
 
 constexpr std::intptr_t kRepeat = std::intptr_t{1} << 30;
 
-std::intptr_t At(int x, int y) { return static_cast<std::intptr_t>((static_cast<std::uint32_t>(y & 0xFFFF) << 16) | (x & 0xFFFF)); }
+std::intptr_t At(int x, int y) {
+  return static_cast<std::intptr_t>((static_cast<std::uint32_t>(y & 0xFFFF) << 16) | (x & 0xFFFF));
+}
 
 class InputState : public ::testing::Test {
  protected:

@@ -42,7 +42,9 @@ TEST(LabelPalette, ColourTableLinesAreReadAndBadOnesReportedByNumber) {
       "x Named 1 2 3\n"
       "8 AlphaTooBig 1 2 3 256\n"
       "0 Unknown 7 8 9";  // no line break at the end
-  const int read = ParsePalette(text, p, [&](int line, const std::string& t) { reports.push_back({line, t}); });
+  const int read = ParsePalette(text, p, [&](int line, const std::string& t) {
+    reports.push_back({line, t});
+  });
   EXPECT_EQ(read, 3);
   EXPECT_EQ(Distance(p.rgb[2], {10, 20, 30}), 0);
   EXPECT_EQ(Distance(p.rgb[3], {40, 50, 60}), 0);

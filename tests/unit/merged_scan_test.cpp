@@ -52,12 +52,18 @@ QuadRecorder Record(const VOXSPACE* v, surface::RunExtent extent, bool coloured)
 
 QuadRecorder RecordAny(const VOXSPACE* v, int d, surface::RunExtent extent, bool coloured = false) {
   switch (d) {
-    case LEFT: return Record<LEFT>(v, extent, coloured);
-    case RIGHT: return Record<RIGHT>(v, extent, coloured);
-    case DOWN: return Record<DOWN>(v, extent, coloured);
-    case UP: return Record<UP>(v, extent, coloured);
-    case BACK: return Record<BACK>(v, extent, coloured);
-    default: return Record<FRONT>(v, extent, coloured);
+    case LEFT:
+      return Record<LEFT>(v, extent, coloured);
+    case RIGHT:
+      return Record<RIGHT>(v, extent, coloured);
+    case DOWN:
+      return Record<DOWN>(v, extent, coloured);
+    case UP:
+      return Record<UP>(v, extent, coloured);
+    case BACK:
+      return Record<BACK>(v, extent, coloured);
+    default:
+      return Record<FRONT>(v, extent, coloured);
   }
 }
 
@@ -78,7 +84,8 @@ void AddCoveredFaces(const reference::Corner* q, int d, std::vector<Point>& face
   const int axis = d / 2;
   const Point e1 = {q[1].x - q[0].x, q[1].y - q[0].y, q[1].z - q[0].z};
   const Point e2 = {q[3].x - q[0].x, q[3].y - q[0].y, q[3].z - q[0].z};
-  const Point n = {e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2], e1[0] * e2[1] - e1[1] * e2[0]};
+  const Point n = {e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2],
+                   e1[0] * e2[1] - e1[1] * e2[0]};
   EXPECT_GT(n[axis] * surface::kNormals[d][axis], 0) << "direction " << d << ": winding";
   Point low = {q[0].x, q[0].y, q[0].z}, high = low;
   for (int k = 1; k < 4; ++k) {
@@ -121,7 +128,8 @@ std::vector<Point> QuadFaces(const std::vector<reference::Quad>& quads) {
   std::vector<Point> faces;
   for (const reference::Quad& q : quads) {
     Point centre{};
-    for (const reference::Corner& c : q) centre[0] += c.x / 4, centre[1] += c.y / 4, centre[2] += c.z / 4;
+    for (const reference::Corner& c : q)
+      centre[0] += c.x / 4, centre[1] += c.y / 4, centre[2] += c.z / 4;
     faces.push_back(centre);
   }
   return faces;
@@ -131,7 +139,8 @@ std::vector<Point> QuadFaces(const std::vector<reference::Quad>& quads) {
 // replace, each once: the strips' faces (whole run axis) or the quads'
 // (interior only); a block's side is one rectangle.
 TEST(MergedScan, RectanglesCoverEachFaceOfTheSingleFaceGeometryOnce) {
-  const std::array<std::uint32_t, 3> shapes[] = {{3, 3, 3}, {5, 3, 1}, {20, 6, 7}, {9, 33, 18}, {70, 4, 130}, {130, 5, 66}};
+  const std::array<std::uint32_t, 3> shapes[] = {{3, 3, 3},   {5, 3, 1},    {20, 6, 7},
+                                                 {9, 33, 18}, {70, 4, 130}, {130, 5, 66}};
   std::uint32_t seed = 900;
   for (const auto& shape : shapes) {
     for (double density : {0.3, 0.95}) {
@@ -157,8 +166,9 @@ TEST(MergedScan, RectanglesCoverEachFaceOfTheSingleFaceGeometryOnce) {
                                         : QuadFaces(quads[static_cast<std::size_t>(d)]);
           std::sort(covered.begin(), covered.end());
           std::sort(want.begin(), want.end());
-          EXPECT_EQ(covered, want) << "direction " << d << " " << shape[0] << "x" << shape[1] << "x" << shape[2]
-                                   << (extent == surface::RunExtent::kWhole ? " whole runs" : " interior");
+          EXPECT_EQ(covered, want)
+              << "direction " << d << " " << shape[0] << "x" << shape[1] << "x" << shape[2]
+              << (extent == surface::RunExtent::kWhole ? " whole runs" : " interior");
         }
       }
     }
@@ -167,7 +177,8 @@ TEST(MergedScan, RectanglesCoverEachFaceOfTheSingleFaceGeometryOnce) {
   for (std::uint32_t z = 2; z < 9; ++z)
     for (std::uint32_t y = 3; y < 8; ++y)
       for (std::uint32_t x = 1; x < 10; ++x) VoxelAt(*block, x, y, z) = 7;
-  for (int d = 0; d < 6; ++d) EXPECT_EQ(RecordAny(block.get(), d, surface::RunExtent::kWhole).corners.size(), 4u) << d;
+  for (int d = 0; d < 6; ++d)
+    EXPECT_EQ(RecordAny(block.get(), d, surface::RunExtent::kWhole).corners.size(), 4u) << d;
 }
 
 }  // namespace

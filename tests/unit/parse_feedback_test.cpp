@@ -11,7 +11,8 @@ constexpr float kPass = 1792, kPolygon = 1795;
 // A polygon of n vertices whose first vertex has colour (r, g, b).
 void AddPolygon(std::vector<float>& out, int n, float r, float g, float b) {
   out.insert(out.end(), {kPolygon, static_cast<float>(n)});
-  for (int v = 0; v < n; ++v) out.insert(out.end(), {1, 2, 3, v == 0 ? r : 9, v == 0 ? g : 9, v == 0 ? b : 9, 1});
+  for (int v = 0; v < n; ++v)
+    out.insert(out.end(), {1, 2, 3, v == 0 ? r : 9, v == 0 ? g : 9, v == 0 ? b : 9, 1});
 }
 
 // Walks exactly the values given (the sanitizer build catches any read past them).

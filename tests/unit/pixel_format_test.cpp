@@ -29,7 +29,8 @@ TEST(Palette, EntriesScaleEachChannelsBitsTo255) {
 }
 
 TEST(PixelFormat, AFormatThatCannotBeChosenEndsTheProgram) {
-  EXPECT_EXIT(SetupPixelFormat(nullptr), ::testing::ExitedWithCode(1), "^Error: ChoosePixelFormat\\(\\) failed.\n$");
+  EXPECT_EXIT(SetupPixelFormat(nullptr), ::testing::ExitedWithCode(1),
+              "^Error: ChoosePixelFormat\\(\\) failed.\n$");
 }
 
 TEST(PixelFormat, TrueColourNeedsNoPalette) {

@@ -63,14 +63,16 @@ TEST(FileDialog, FiltersBecomeChooserArguments) {
 
   char path[260] = "", title[512] = "";
   OPENFILENAMEA record = RecordWith(path, 260, title, 512);
-  EXPECT_EQ(platform::ZenityArguments(record, "/data/"),
-            (std::vector<std::string>{"zenity", "--file-selection", "--title=Open cuberille space",
-                                      "--filename=/data/", "--file-filter=Cub files (*.CUB) | *.cub *.CUB",
-                                      "--file-filter=All files (*.*) | *.*"}));
+  EXPECT_EQ(
+      platform::ZenityArguments(record, "/data/"),
+      (std::vector<std::string>{
+          "zenity", "--file-selection", "--title=Open cuberille space", "--filename=/data/",
+          "--file-filter=Cub files (*.CUB) | *.cub *.CUB", "--file-filter=All files (*.*) | *.*"}));
   record.nFilterIndex = 2;  // the second filter in force comes first
-  EXPECT_EQ(platform::KdialogArguments(record, "/data/"),
-            (std::vector<std::string>{"kdialog", "--title", "Open cuberille space", "--getopenfilename",
-                                      "/data/", "*.*|All files (*.*)\n*.cub *.CUB|Cub files (*.CUB)"}));
+  EXPECT_EQ(
+      platform::KdialogArguments(record, "/data/"),
+      (std::vector<std::string>{"kdialog", "--title", "Open cuberille space", "--getopenfilename",
+                                "/data/", "*.*|All files (*.*)\n*.cub *.CUB|Cub files (*.CUB)"}));
 }
 
 TEST(FileDialog, StartPathIsTheProposedFileOrTheCurrentDirectory) {

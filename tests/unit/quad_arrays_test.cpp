@@ -34,23 +34,27 @@ TEST(QuadArrays, CentreVoxelFieldByField) {
   OGLcuberille surface;
   ASSERT_EQ(Attach(surface, v.get()), 6);
   using Q = reference::Quad;
-  EXPECT_EQ(ArrayOf(surface, LEFT),
-            (std::vector<Q>{{{{-0.5f, -0.5f, -0.5f, 0, 0}, {-0.5f, -0.5f, 0.5f, 1, 0},
-                              {-0.5f, 0.5f, 0.5f, 1, 1}, {-0.5f, 0.5f, -0.5f, 0, 1}}}}));
-  EXPECT_EQ(ArrayOf(surface, FRONT),
-            (std::vector<Q>{{{{-0.5f, -0.5f, 0.5f, 0, 0}, {0.5f, -0.5f, 0.5f, 1, 0},
-                              {0.5f, 0.5f, 0.5f, 1, 1}, {-0.5f, 0.5f, 0.5f, 0, 1}}}}));
-  EXPECT_EQ(ArrayOf(surface, UP),
-            (std::vector<Q>{{{{-0.5f, 0.5f, -0.5f, 0, 0}, {-0.5f, 0.5f, 0.5f, 0, 1},
-                              {0.5f, 0.5f, 0.5f, 1, 1}, {0.5f, 0.5f, -0.5f, 1, 0}}}}));
+  EXPECT_EQ(ArrayOf(surface, LEFT), (std::vector<Q>{{{{-0.5f, -0.5f, -0.5f, 0, 0},
+                                                      {-0.5f, -0.5f, 0.5f, 1, 0},
+                                                      {-0.5f, 0.5f, 0.5f, 1, 1},
+                                                      {-0.5f, 0.5f, -0.5f, 0, 1}}}}));
+  EXPECT_EQ(ArrayOf(surface, FRONT), (std::vector<Q>{{{{-0.5f, -0.5f, 0.5f, 0, 0},
+                                                       {0.5f, -0.5f, 0.5f, 1, 0},
+                                                       {0.5f, 0.5f, 0.5f, 1, 1},
+                                                       {-0.5f, 0.5f, 0.5f, 0, 1}}}}));
+  EXPECT_EQ(ArrayOf(surface, UP), (std::vector<Q>{{{{-0.5f, 0.5f, -0.5f, 0, 0},
+                                                    {-0.5f, 0.5f, 0.5f, 0, 1},
+                                                    {0.5f, 0.5f, 0.5f, 1, 1},
+                                                    {0.5f, 0.5f, -0.5f, 1, 0}}}}));
   const auto expected = reference::BuildQuads(*v);
   for (int d = 0; d < 6; ++d) EXPECT_EQ(ArrayOf(surface, d), expected[d]) << d;
 }
 
 TEST(QuadArrays, PlacementUsesExactHalves) {
   // 4x4x4 with its 2x2x2 core solid: the core spans -1 .. 1.
-  VolumePtr core = MakeVolume(4, 4, 4, {{1, 1, 1}, {2, 1, 1}, {1, 2, 1}, {2, 2, 1},
-                                        {1, 1, 2}, {2, 1, 2}, {1, 2, 2}, {2, 2, 2}});
+  VolumePtr core = MakeVolume(
+      4, 4, 4,
+      {{1, 1, 1}, {2, 1, 1}, {1, 2, 1}, {2, 2, 1}, {1, 1, 2}, {2, 1, 2}, {1, 2, 2}, {2, 2, 2}});
   OGLcuberille surface;
   ASSERT_EQ(Attach(surface, core.get()), 24);
   for (int d = 0; d < 6; ++d) ASSERT_EQ(surface.quadLists[d].quadCount, 4u);
@@ -66,7 +70,8 @@ TEST(QuadArrays, PlacementUsesExactHalves) {
 }
 
 TEST(QuadArrays, RandomVolumesMatchTheReferenceInOrder) {
-  const std::array<std::uint32_t, 3> shapes[] = {{3, 3, 3}, {19, 4, 5}, {33, 9, 7}, {8, 40, 17}, {70, 5, 9}};
+  const std::array<std::uint32_t, 3> shapes[] = {
+      {3, 3, 3}, {19, 4, 5}, {33, 9, 7}, {8, 40, 17}, {70, 5, 9}};
   std::uint32_t seed = 100;
   for (const auto& shape : shapes) {
     for (double density : {0.2, 0.5, 0.8}) {
@@ -76,8 +81,9 @@ TEST(QuadArrays, RandomVolumesMatchTheReferenceInOrder) {
       EXPECT_EQ(surface.BuildQuads(), static_cast<std::int32_t>(total));
       const auto expected = reference::BuildQuads(*v);
       for (int d = 0; d < 6; ++d) {
-        EXPECT_EQ(ArrayOf(surface, d), expected[d]) << "direction " << d << " of " << shape[0] << "x"
-                                                    << shape[1] << "x" << shape[2] << " " << density;
+        EXPECT_EQ(ArrayOf(surface, d), expected[d])
+            << "direction " << d << " of " << shape[0] << "x" << shape[1] << "x" << shape[2] << " "
+            << density;
       }
       // A second build from the same volume gives the same arrays.
       const auto first = ArrayOf(surface, BACK);

@@ -1,11 +1,10 @@
 #include "surface/strip_scan.h"
 
-#include "surface/bit_lines.h"
-
 #include <gtest/gtest.h>
 
 #include <vector>
 
+#include "surface/bit_lines.h"
 #include "surface_reference.h"
 #include "test_volumes.h"
 
@@ -34,12 +33,18 @@ std::vector<Call> Record(const VOXSPACE* v, bool textured) {
 
 std::vector<Call> RecordAny(const VOXSPACE* v, int d, bool textured) {
   switch (d) {
-    case LEFT: return Record<LEFT>(v, textured);
-    case RIGHT: return Record<RIGHT>(v, textured);
-    case DOWN: return Record<DOWN>(v, textured);
-    case UP: return Record<UP>(v, textured);
-    case BACK: return Record<BACK>(v, textured);
-    default: return Record<FRONT>(v, textured);
+    case LEFT:
+      return Record<LEFT>(v, textured);
+    case RIGHT:
+      return Record<RIGHT>(v, textured);
+    case DOWN:
+      return Record<DOWN>(v, textured);
+    case UP:
+      return Record<UP>(v, textured);
+    case BACK:
+      return Record<BACK>(v, textured);
+    default:
+      return Record<FRONT>(v, textured);
   }
 }
 
@@ -51,30 +56,37 @@ int StripCount(const std::vector<Call>& calls) {
 
 TEST(StripScan, CentreVoxelLeftList) {
   VolumePtr v = MakeVolume(3, 3, 3, {{1, 1, 1}});
-  EXPECT_EQ(Record<LEFT>(v.get(), false),
-            (std::vector<Call>{{'N', -1, 0, 0},
-                               {'B'},
-                               {'V', -0.5f, 0.5f, -0.5f},
-                               {'V', -0.5f, -0.5f, -0.5f},
-                               {'V', -0.5f, 0.5f, 0.5f},
-                               {'V', -0.5f, -0.5f, 0.5f},
-                               {'E'}}));
+  EXPECT_EQ(Record<LEFT>(v.get(), false), (std::vector<Call>{{'N', -1, 0, 0},
+                                                             {'B'},
+                                                             {'V', -0.5f, 0.5f, -0.5f},
+                                                             {'V', -0.5f, -0.5f, -0.5f},
+                                                             {'V', -0.5f, 0.5f, 0.5f},
+                                                             {'V', -0.5f, -0.5f, 0.5f},
+                                                             {'E'}}));
   for (int d = 0; d < 6; ++d) EXPECT_EQ(StripCount(RecordAny(v.get(), d, false)), 1) << d;
 }
 
 TEST(StripScan, RunOfThreeTextured) {
   VolumePtr v = MakeVolume(3, 3, 5, {{1, 1, 1}, {1, 1, 2}, {1, 1, 3}});
-  EXPECT_EQ(Record<LEFT>(v.get(), true),
-            (std::vector<Call>{{'N', -1, 0, 0},       {'B'},
-                               {'T', 0, 1},           {'V', -0.5f, 0.5f, -1.5f},
-                               {'T', 0, 0},           {'V', -0.5f, -0.5f, -1.5f},
-                               {'T', 1, 1},           {'V', -0.5f, 0.5f, -0.5f},
-                               {'T', 1, 0},           {'V', -0.5f, -0.5f, -0.5f},
-                               {'T', 2, 1},           {'V', -0.5f, 0.5f, 0.5f},
-                               {'T', 2, 0},           {'V', -0.5f, -0.5f, 0.5f},
-                               {'T', 3, 1},           {'V', -0.5f, 0.5f, 1.5f},
-                               {'T', 3, 0},           {'V', -0.5f, -0.5f, 1.5f},
-                               {'E'}}));
+  EXPECT_EQ(Record<LEFT>(v.get(), true), (std::vector<Call>{{'N', -1, 0, 0},
+                                                            {'B'},
+                                                            {'T', 0, 1},
+                                                            {'V', -0.5f, 0.5f, -1.5f},
+                                                            {'T', 0, 0},
+                                                            {'V', -0.5f, -0.5f, -1.5f},
+                                                            {'T', 1, 1},
+                                                            {'V', -0.5f, 0.5f, -0.5f},
+                                                            {'T', 1, 0},
+                                                            {'V', -0.5f, -0.5f, -0.5f},
+                                                            {'T', 2, 1},
+                                                            {'V', -0.5f, 0.5f, 0.5f},
+                                                            {'T', 2, 0},
+                                                            {'V', -0.5f, -0.5f, 0.5f},
+                                                            {'T', 3, 1},
+                                                            {'V', -0.5f, 0.5f, 1.5f},
+                                                            {'T', 3, 0},
+                                                            {'V', -0.5f, -0.5f, 1.5f},
+                                                            {'E'}}));
   EXPECT_EQ(StripCount(Record<DOWN>(v.get(), false)), 3);
   EXPECT_EQ(StripCount(Record<BACK>(v.get(), false)), 1);
   EXPECT_EQ(StripCount(Record<FRONT>(v.get(), false)), 1);
@@ -104,7 +116,9 @@ TEST(BitLines, RunsAreFoundAcrossWordsAndUpToTheEnd) {
     std::vector<std::uint64_t> words(surface::WordsFor(n));
     for (int i : set) surface::SetBit(words.data(), static_cast<std::size_t>(i));
     std::vector<std::pair<std::size_t, std::size_t>> found;
-    surface::ForEachRun(words.data(), n, [&](std::size_t start, std::size_t length) { found.push_back({start, length}); });
+    surface::ForEachRun(words.data(), n, [&](std::size_t start, std::size_t length) {
+      found.push_back({start, length});
+    });
     return found;
   };
   using Runs = std::vector<std::pair<std::size_t, std::size_t>>;
@@ -122,8 +136,8 @@ TEST(BitLines, RunsAreFoundAcrossWordsAndUpToTheEnd) {
 
 TEST(StripScan, RandomVolumesMatchTheReferenceCallForCall) {
   // Long lines (runs across 64-bit words), partial blocks of sixteen x.
-  const std::array<std::uint32_t, 3> shapes[] = {{3, 3, 3},  {5, 3, 1},   {20, 6, 7},  {9, 33, 18},
-                                                 {40, 5, 40}, {70, 4, 130}, {130, 5, 66}};
+  const std::array<std::uint32_t, 3> shapes[] = {
+      {3, 3, 3}, {5, 3, 1}, {20, 6, 7}, {9, 33, 18}, {40, 5, 40}, {70, 4, 130}, {130, 5, 66}};
   std::uint32_t seed = 500;
   for (const auto& shape : shapes) {
     for (double density : {0.3, 0.6, 0.95}) {
@@ -132,8 +146,8 @@ TEST(StripScan, RandomVolumesMatchTheReferenceCallForCall) {
         for (bool textured : {false, true}) {
           const auto got = RecordAny(v.get(), d, textured);
           const auto want = reference::BuildStrips(*v, d, textured);
-          EXPECT_EQ(got, want) << "direction " << d << (textured ? " textured " : " ") << shape[0] << "x"
-                               << shape[1] << "x" << shape[2] << " " << density;
+          EXPECT_EQ(got, want) << "direction " << d << (textured ? " textured " : " ") << shape[0]
+                               << "x" << shape[1] << "x" << shape[2] << " " << density;
         }
       }
     }

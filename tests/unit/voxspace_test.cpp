@@ -48,8 +48,8 @@ TEST_F(VoxSpaceTest, DataSizeIsTheTrueByteCountAndTheBufferHoldsIt) {
       {65536, 65536, 1, 8, std::uint64_t{1} << 32},  // no DAT1 can hold it, yet it exists
   };
   for (const SizeCase& c : cases) {
-    SCOPED_TRACE(::testing::Message() << c.dimX << "x" << c.dimY << "x" << c.dimZ << " at "
-                                      << c.bits);
+    SCOPED_TRACE(::testing::Message()
+                 << c.dimX << "x" << c.dimY << "x" << c.dimZ << " at " << c.bits);
     VOXSPACE* v = InitVoxSpace(c.dimX, c.dimY, c.dimZ, c.bits);
     ASSERT_NE(v, nullptr);
     ASSERT_EQ(v->dataSize, c.dataSize);  // before reading its last byte

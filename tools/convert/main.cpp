@@ -17,7 +17,8 @@ namespace {
 
 const char kUsage[] =
     "Usage: cubconvert INPUT.nii[.gz] -o OUT.cub [selection] [--keep-values]\n"
-    "       cubconvert INPUT.raw --raw WxHxD --type u8|u16|i16|f32 [--endian little|big] -o OUT.cub ...\n"
+    "       cubconvert INPUT.raw --raw WxHxD --type u8|u16|i16|f32 [--endian little|big] -o "
+    "OUT.cub ...\n"
     "Makes a CUB file for the Qarmel viewer from a NIfTI-1 or raw volume.\n"
     "\n"
     "Selection of the solid voxels (default --nonzero):\n"
@@ -50,10 +51,18 @@ struct Selection {
   std::uint8_t operator()(double v) const {
     bool solid = false;
     switch (kind) {
-      case kNonZero: solid = v != 0; break;
-      case kThreshold: solid = v >= low; break;
-      case kRange: solid = v >= low && v <= high; break;
-      case kLabels: solid = labels.count(v) > 0; break;
+      case kNonZero:
+        solid = v != 0;
+        break;
+      case kThreshold:
+        solid = v >= low;
+        break;
+      case kRange:
+        solid = v >= low && v <= high;
+        break;
+      case kLabels:
+        solid = labels.count(v) > 0;
+        break;
     }
     if (!solid) return 0;
     // The viewer's own clamp, so that it shows a NIfTI file as this writes it.
@@ -72,7 +81,8 @@ bool ParseLayout(const char* text, RawLayout& layout) {
   unsigned long x = 0, y = 0, z = 0;
   char tail = 0;
   if (std::sscanf(text, "%lux%lux%lu%c", &x, &y, &z, &tail) != 3) return false;
-  if (x == 0 || y == 0 || z == 0 || x > 0xFFFFFFFFul || y > 0xFFFFFFFFul || z > 0xFFFFFFFFul) return false;
+  if (x == 0 || y == 0 || z == 0 || x > 0xFFFFFFFFul || y > 0xFFFFFFFFul || z > 0xFFFFFFFFul)
+    return false;
   layout.dimX = static_cast<std::uint32_t>(x), layout.dimY = static_cast<std::uint32_t>(y);
   layout.dimZ = static_cast<std::uint32_t>(z);
   return true;
@@ -102,13 +112,19 @@ std::string Parse(int argc, char** argv, Options& o, bool& done) {
     } else if (a == "--type") {
       if (!need()) return "--type needs u8, u16, i16 or f32";
       const std::string t = next;
-      if (t == "u8") o.layout.type = RawType::kU8;
-      else if (t == "u16") o.layout.type = RawType::kU16;
-      else if (t == "i16") o.layout.type = RawType::kI16;
-      else if (t == "f32") o.layout.type = RawType::kF32;
-      else return "unknown --type " + t;
+      if (t == "u8")
+        o.layout.type = RawType::kU8;
+      else if (t == "u16")
+        o.layout.type = RawType::kU16;
+      else if (t == "i16")
+        o.layout.type = RawType::kI16;
+      else if (t == "f32")
+        o.layout.type = RawType::kF32;
+      else
+        return "unknown --type " + t;
     } else if (a == "--endian") {
-      if (!need() || (std::strcmp(next, "little") != 0 && std::strcmp(next, "big") != 0)) return "--endian wants little or big";
+      if (!need() || (std::strcmp(next, "little") != 0 && std::strcmp(next, "big") != 0))
+        return "--endian wants little or big";
       o.layout.bigEndian = std::strcmp(next, "big") == 0;
     } else if (a == "--threshold") {
       if (!need() || !Number(next, o.selection.low)) return "--threshold needs a number";
@@ -129,7 +145,8 @@ std::string Parse(int argc, char** argv, Options& o, bool& done) {
       while (start <= list.size()) {
         const std::size_t comma = std::min(list.find(',', start), list.size());
         double label = 0;
-        if (!Number(list.substr(start, comma - start).c_str(), label)) return "--label needs N[,N...]";
+        if (!Number(list.substr(start, comma - start).c_str(), label))
+          return "--label needs N[,N...]";
         o.selection.labels.insert(label);
         start = comma + 1;
       }
@@ -160,7 +177,8 @@ int main(int argc, char** argv) {
   if (done) return 0;
 
   // A progress line for inputs over 64 MiB.
-  const bool large = static_cast<std::uint64_t>(o.layout.dimX) * o.layout.dimY * o.layout.dimZ > (64u << 20);
+  const bool large =
+      static_cast<std::uint64_t>(o.layout.dimX) * o.layout.dimY * o.layout.dimZ > (64u << 20);
   int shown = -1;
   auto progress = [&](double fraction) {
     const int percent = static_cast<int>(fraction * 100);
@@ -177,16 +195,23 @@ int main(int argc, char** argv) {
   std::uint64_t solid = 0;
   for (std::uint8_t v : volume.voxels) solid += v != 0;
   // The viewer's own census of exposed faces (of the volume as stored).
-  VOXSPACE view{volume.dimX, volume.dimY, volume.dimZ, 8, 0, static_cast<std::uint32_t>(volume.voxels.size()),
+  VOXSPACE view{volume.dimX,
+                volume.dimY,
+                volume.dimZ,
+                8,
+                0,
+                static_cast<std::uint32_t>(volume.voxels.size()),
                 volume.voxels.data()};
   OGLcuberille surface;
   surface.voxSpace = &view;
   const std::uint32_t faces = surface.CountFaces();
   const QuadList* q = surface.quadLists;
-  std::printf("%s: %u x %u x %u, %llu solid voxels, %u exposed faces (left %u, right %u, down %u, up %u, back %u, front %u)\n",
-              o.output.c_str(), volume.dimX, volume.dimY, volume.dimZ, static_cast<unsigned long long>(solid), faces,
-              q[LEFT].quadCount, q[RIGHT].quadCount, q[DOWN].quadCount, q[UP].quadCount, q[BACK].quadCount,
-              q[FRONT].quadCount);
+  std::printf(
+      "%s: %u x %u x %u, %llu solid voxels, %u exposed faces (left %u, right %u, down %u, up %u, "
+      "back %u, front %u)\n",
+      o.output.c_str(), volume.dimX, volume.dimY, volume.dimZ,
+      static_cast<unsigned long long>(solid), faces, q[LEFT].quadCount, q[RIGHT].quadCount,
+      q[DOWN].quadCount, q[UP].quadCount, q[BACK].quadCount, q[FRONT].quadCount);
   surface.voxSpace = nullptr;
   return 0;
 }

@@ -1,8 +1,8 @@
 #include "volume_source.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <algorithm>
 
 #include "voxel/nifti_reader.h"
 
@@ -31,10 +31,12 @@ std::string ReadNifti(const std::string& path, const VoxelRule& rule, CubVolume&
   });
 }
 
-std::string ReadRaw(const std::string& path, const RawLayout& layout, const VoxelRule& rule, CubVolume& out,
-                    const std::function<void(double)>& progress) {
+std::string ReadRaw(const std::string& path, const RawLayout& layout, const VoxelRule& rule,
+                    CubVolume& out, const std::function<void(double)>& progress) {
   if (std::string e = CheckSize(layout.dimX, layout.dimY, layout.dimZ); !e.empty()) return e;
-  const std::size_t bytesPerValue = layout.type == RawType::kU8 ? 1 : layout.type == RawType::kF32 ? 4 : 2;
+  const std::size_t bytesPerValue = layout.type == RawType::kU8    ? 1
+                                    : layout.type == RawType::kF32 ? 4
+                                                                   : 2;
   const std::uint64_t count = std::uint64_t{layout.dimX} * layout.dimY * layout.dimZ;
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) return "cannot open " + path;
@@ -51,7 +53,8 @@ std::string ReadRaw(const std::string& path, const RawLayout& layout, const Voxe
   std::vector<unsigned char> block(std::size_t{1} << 20);
   std::uint64_t done = 0;
   while (done < count) {
-    const std::size_t values = static_cast<std::size_t>(std::min<std::uint64_t>(count - done, block.size() / bytesPerValue));
+    const std::size_t values = static_cast<std::size_t>(
+        std::min<std::uint64_t>(count - done, block.size() / bytesPerValue));
     if (std::fread(block.data(), bytesPerValue, values, file) != values) {
       std::fclose(file);
       return "cannot read " + path;
@@ -65,9 +68,15 @@ std::string ReadRaw(const std::string& path, const RawLayout& layout, const Voxe
       }
       double v = 0;
       switch (layout.type) {
-        case RawType::kU8: v = word; break;
-        case RawType::kU16: v = static_cast<std::uint16_t>(word); break;
-        case RawType::kI16: v = static_cast<std::int16_t>(word); break;
+        case RawType::kU8:
+          v = word;
+          break;
+        case RawType::kU16:
+          v = static_cast<std::uint16_t>(word);
+          break;
+        case RawType::kI16:
+          v = static_cast<std::int16_t>(word);
+          break;
         case RawType::kF32: {
           float f;
           std::memcpy(&f, &word, sizeof f);

@@ -24,5 +24,5 @@ struct RawLayout {
 // Each returns an empty text on success, else what is wrong. `progress`
 // (0 to 1) is called now and then while a large input is read.
 std::string ReadNifti(const std::string& path, const VoxelRule& rule, CubVolume& out);
-std::string ReadRaw(const std::string& path, const RawLayout& layout, const VoxelRule& rule, CubVolume& out,
-                    const std::function<void(double)>& progress);
+std::string ReadRaw(const std::string& path, const RawLayout& layout, const VoxelRule& rule,
+                    CubVolume& out, const std::function<void(double)>& progress);

@@ -9,7 +9,7 @@ struct ShotOptions {
   std::string output;
   int width = 512, height = 512;
   std::optional<float> heading, elevation, distance;
-  std::string keys;  // viewer key commands, applied in order
+  std::string keys;     // viewer key commands, applied in order
   bool merged = false;  // start with merged faces (key m), built once
   bool info = false;
   bool help = false;

@@ -29,7 +29,9 @@ bool TypeShotKeys(const std::string& keys) {
   return true;
 }
 
-std::vector<unsigned char> ReadShotFrame(int width, int height) { return ReadBackBuffer(width, height); }
+std::vector<unsigned char> ReadShotFrame(int width, int height) {
+  return ReadBackBuffer(width, height);
+}
 
 std::vector<unsigned char> RenderShotFrame(int width, int height) {
   Display();

@@ -67,7 +67,8 @@ ChildResult RunChildProcess(const std::vector<std::string>& argv) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
-  posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);  // only the three standard streams
+  posix_spawn_file_actions_addclosefrom_np(&actions,
+                                           STDERR_FILENO + 1);  // only the three standard streams
   pid_t pid = 0;
   const int error = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
@@ -87,7 +88,8 @@ BackgroundChild::~BackgroundChild() {
   if (!Ended()) WaitForExit(pid_);
 }
 
-bool BackgroundChild::Start(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnvironment) {
+bool BackgroundChild::Start(const std::vector<std::string>& argv,
+                            const std::vector<std::string>& extraEnvironment) {
   if (argv.empty() || pid_ > 0) return false;
   std::vector<char*> args = ArgumentPointers(argv);
   std::vector<std::string> environment = EnvironmentWith(extraEnvironment);
@@ -98,7 +100,8 @@ bool BackgroundChild::Start(const std::vector<std::string>& argv, const std::vec
   posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
   posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
   pid_t pid = 0;
-  const int error = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environmentPointers.data());
+  const int error =
+      posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environmentPointers.data());
   posix_spawn_file_actions_destroy(&actions);
   if (error != 0) return false;
   pid_ = pid;

@@ -30,7 +30,8 @@ class BackgroundChild {
   // Starts argv[0] (looked up in PATH) without a shell, with the extra
   // environment entries ("NAME=VALUE", each replacing a variable of that
   // name); false when it could not be run.
-  bool Start(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnvironment = {});
+  bool Start(const std::vector<std::string>& argv,
+             const std::vector<std::string>& extraEnvironment = {});
   // Whether it has ended (it is then reaped); never blocks.
   bool Ended();
   // Its exit code once ended; -1 when it ended by a signal or never ran.

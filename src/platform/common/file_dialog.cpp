@@ -149,8 +149,7 @@ std::vector<std::string> ZenityArguments(const OPENFILENAMEA& record, std::strin
   return args;
 }
 
-std::vector<std::string> KdialogArguments(const OPENFILENAMEA& record,
-                                          std::string_view startPath) {
+std::vector<std::string> KdialogArguments(const OPENFILENAMEA& record, std::string_view startPath) {
   std::vector<std::string> args = {"kdialog"};
   if (record.lpstrTitle) {
     args.push_back("--title");
@@ -175,7 +174,8 @@ BOOL StoreChosenPath(OPENFILENAMEA& record, std::string_view path) {
   const std::string_view name = path.substr(nameStart);
   if (!record.lpstrFile || path.size() >= record.nMaxFile) {
     std::fprintf(stderr, "file dialog: the chosen path is too long (%zu characters, at most %lu)\n",
-                 path.size(), record.nMaxFile ? static_cast<unsigned long>(record.nMaxFile - 1) : 0ul);
+                 path.size(),
+                 record.nMaxFile ? static_cast<unsigned long>(record.nMaxFile - 1) : 0ul);
     return FALSE;
   }
   if (record.lpstrFileTitle && name.size() >= record.nMaxFileTitle) {

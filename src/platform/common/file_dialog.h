@@ -26,8 +26,7 @@ std::string DialogStartPath(const OPENFILENAMEA& record);
 
 // Command lines for the two choosers; the filter in force comes first.
 std::vector<std::string> ZenityArguments(const OPENFILENAMEA& record, std::string_view startPath);
-std::vector<std::string> KdialogArguments(const OPENFILENAMEA& record,
-                                          std::string_view startPath);
+std::vector<std::string> KdialogArguments(const OPENFILENAMEA& record, std::string_view startPath);
 
 // Fills the record from the chosen path: TRUE when the path and its file
 // name fit their buffers and (with OFN_FILEMUSTEXIST) the file exists;

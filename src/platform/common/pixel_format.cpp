@@ -1,12 +1,13 @@
 // Pixel formats and palettes. Both backends draw into true-colour buffers
 // (RGBA 8/8/8/8 with a 24-bit depth buffer), so there is exactly one
 // format, it never needs a palette, and palettes are plain records.
+#include "platform/common/pixel_format.h"
+
 #include <algorithm>
 #include <cstring>
 #include <set>
 #include <utility>
 
-#include "platform/common/pixel_format.h"
 #include "platform/common/window_record.h"
 
 namespace {
@@ -30,7 +31,8 @@ BOOL SetPixelFormat(HDC deviceContext, int format, const PIXELFORMATDESCRIPTOR* 
 
 int GetPixelFormat(HDC deviceContext) { return deviceContext ? deviceContext->pixelFormat : 0; }
 
-int DescribePixelFormat(HDC deviceContext, int format, UINT bytes, PIXELFORMATDESCRIPTOR* descriptor) {
+int DescribePixelFormat(HDC deviceContext, int format, UINT bytes,
+                        PIXELFORMATDESCRIPTOR* descriptor) {
   if (!deviceContext || format != 1) return 0;
   if (descriptor && bytes >= sizeof(PIXELFORMATDESCRIPTOR)) {
     PIXELFORMATDESCRIPTOR d{};
@@ -64,7 +66,9 @@ HPALETTE SelectPalette(HDC deviceContext, HPALETTE palette, BOOL /*background*/)
 }
 
 UINT RealizePalette(HDC deviceContext) {
-  return deviceContext && deviceContext->palette ? static_cast<UINT>(deviceContext->palette->entries.size()) : 0;
+  return deviceContext && deviceContext->palette
+             ? static_cast<UINT>(deviceContext->palette->entries.size())
+             : 0;
 }
 
 BOOL UnrealizeObject(HGDIOBJ object) { return object ? TRUE : FALSE; }

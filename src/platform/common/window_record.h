@@ -53,7 +53,8 @@ std::vector<HWND>& Windows();
 
 // A new window record of a registered class (none for an unknown class),
 // its client size taken from the outer size by the frame metrics.
-HWND NewWindowRecord(LPCSTR className, LPCSTR title, DWORD style, int x, int y, int width, int height);
+HWND NewWindowRecord(LPCSTR className, LPCSTR title, DWORD style, int x, int y, int width,
+                     int height);
 void ForgetWindow(HWND window);
 bool IsWindowRecord(HWND window);
 

@@ -26,7 +26,8 @@ std::vector<HWND>& Windows() {
   return windows;
 }
 
-HWND NewWindowRecord(LPCSTR className, LPCSTR title, DWORD style, int x, int y, int width, int height) {
+HWND NewWindowRecord(LPCSTR className, LPCSTR title, DWORD style, int x, int y, int width,
+                     int height) {
   const auto found = Classes().find(className ? className : "");
   if (found == Classes().end()) return nullptr;
   auto* window = new HWND__;
@@ -51,7 +52,8 @@ void ForgetWindow(HWND window) {
   auto& windows = Windows();
   windows.erase(std::remove(windows.begin(), windows.end(), window), windows.end());
   auto& queue = Queue();
-  queue.erase(std::remove_if(queue.begin(), queue.end(), [window](const MSG& m) { return m.hwnd == window; }),
+  queue.erase(std::remove_if(queue.begin(), queue.end(),
+                             [window](const MSG& m) { return m.hwnd == window; }),
               queue.end());
   delete window;
 }
@@ -86,9 +88,11 @@ bool QueueEmpty() { return Queue().empty(); }
 
 void SendShowMessages(HWND window) {
   SendToWindow(window, WM_MOVE, 0,
-               MAKELPARAM(static_cast<WORD>(window->clientScreenX), static_cast<WORD>(window->clientScreenY)));
-  SendToWindow(window, WM_SIZE, 0,
-               MAKELPARAM(static_cast<WORD>(window->clientWidth), static_cast<WORD>(window->clientHeight)));
+               MAKELPARAM(static_cast<WORD>(window->clientScreenX),
+                          static_cast<WORD>(window->clientScreenY)));
+  SendToWindow(
+      window, WM_SIZE, 0,
+      MAKELPARAM(static_cast<WORD>(window->clientWidth), static_cast<WORD>(window->clientHeight)));
   SendToWindow(window, WM_ACTIVATE, WA_ACTIVE, 0);
 }
 
@@ -106,7 +110,8 @@ BOOL TranslateControlKey(const MSG* message) {
     case VK_TAB:
       PostToQueue(message->hwnd, WM_CHAR, message->wParam, message->lParam);
       return TRUE;
-    default: return FALSE;
+    default:
+      return FALSE;
   }
 }
 
@@ -129,7 +134,9 @@ BOOL UpdateWindow(HWND window) {
   return TRUE;
 }
 
-void PostQuitMessage(int exitCode) { platform::PostToQueue(nullptr, WM_QUIT, static_cast<WPARAM>(exitCode), 0); }
+void PostQuitMessage(int exitCode) {
+  platform::PostToQueue(nullptr, WM_QUIT, static_cast<WPARAM>(exitCode), 0);
+}
 
 HDC BeginPaint(HWND window, PAINTSTRUCT* paint) {
   if (!platform::IsWindowRecord(window) || !paint) return nullptr;
@@ -139,9 +146,13 @@ HDC BeginPaint(HWND window, PAINTSTRUCT* paint) {
   return paint->hdc;
 }
 
-BOOL EndPaint(HWND window, const PAINTSTRUCT* /*paint*/) { return platform::IsWindowRecord(window); }
+BOOL EndPaint(HWND window, const PAINTSTRUCT* /*paint*/) {
+  return platform::IsWindowRecord(window);
+}
 
-HDC GetDC(HWND window) { return platform::IsWindowRecord(window) ? &window->deviceContext : nullptr; }
+HDC GetDC(HWND window) {
+  return platform::IsWindowRecord(window) ? &window->deviceContext : nullptr;
+}
 
 int ReleaseDC(HWND window, HDC deviceContext) {
   return platform::IsWindowRecord(window) && deviceContext == &window->deviceContext ? 1 : 0;

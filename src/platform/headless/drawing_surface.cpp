@@ -41,6 +41,7 @@ BOOL SwapBuffers(HDC /*deviceContext*/) {
 
 BOOL TextOutA(HDC deviceContext, int x, int y, LPCSTR text, int length) {
   platform::headless::Journal().push_back(
-      {deviceContext, x, y, std::string(text ? text : "", text && length > 0 ? static_cast<std::size_t>(length) : 0)});
+      {deviceContext, x, y,
+       std::string(text ? text : "", text && length > 0 ? static_cast<std::size_t>(length) : 0)});
   return TRUE;
 }

@@ -3,9 +3,10 @@
 //           the same buffer and existence checks as the real chooser; a copy
 //           of the last record for tests.
 // Not supported: any user interaction; without a script it cancels.
+#include "platform/common/file_dialog.h"
+
 #include <cstring>
 
-#include "platform/common/file_dialog.h"
 #include "platform/headless/headless_control.h"
 #include "platform/winapi.h"
 
@@ -42,10 +43,9 @@ std::optional<OpenFileDialogCall> LastOpenFileDialogCall() { return LastCall(); 
 BOOL GetOpenFileNameA(OPENFILENAMEA* record) {
   using namespace platform::headless;
   if (!record) return FALSE;
-  LastCall() = OpenFileDialogCall{*record, CopyFilterList(record->lpstrFilter),
-                                  record->lpstrTitle ? record->lpstrTitle : "",
-                                  record->lpstrDefExt ? record->lpstrDefExt : "",
-                                  record->lpstrFile ? record->lpstrFile : ""};
+  LastCall() = OpenFileDialogCall{
+      *record, CopyFilterList(record->lpstrFilter), record->lpstrTitle ? record->lpstrTitle : "",
+      record->lpstrDefExt ? record->lpstrDefExt : "", record->lpstrFile ? record->lpstrFile : ""};
   if (!ScriptedAnswer()) return FALSE;
   const std::string answer = *ScriptedAnswer();
   ScriptedAnswer().reset();

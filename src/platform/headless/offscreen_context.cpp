@@ -23,9 +23,21 @@ EGLDisplay SurfacelessDisplay() {
 // The first config offered is 10/10/10/0: pick exact 8/8/8/8 with the
 // window's depth ourselves.
 EGLConfig ChooseRgba8Config(EGLDisplay display) {
-  const EGLint wanted[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-                           EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_ALPHA_SIZE, 8,
-                           EGL_DEPTH_SIZE, kDepthBits, EGL_NONE};
+  const EGLint wanted[] = {EGL_SURFACE_TYPE,
+                           EGL_PBUFFER_BIT,
+                           EGL_RENDERABLE_TYPE,
+                           EGL_OPENGL_BIT,
+                           EGL_RED_SIZE,
+                           8,
+                           EGL_GREEN_SIZE,
+                           8,
+                           EGL_BLUE_SIZE,
+                           8,
+                           EGL_ALPHA_SIZE,
+                           8,
+                           EGL_DEPTH_SIZE,
+                           kDepthBits,
+                           EGL_NONE};
   EGLConfig configs[64];
   EGLint count = 0;
   if (!eglChooseConfig(display, wanted, configs, 64, &count)) return nullptr;
@@ -46,7 +58,9 @@ EGLConfig ChooseRgba8Config(EGLDisplay display) {
 
 OffscreenContext::~OffscreenContext() { Release(); }
 
-bool OffscreenContext::Create(int width, int height) { return CreateSharing(width, height, EGL_NO_CONTEXT); }
+bool OffscreenContext::Create(int width, int height) {
+  return CreateSharing(width, height, EGL_NO_CONTEXT);
+}
 
 bool OffscreenContext::ShareListsOf(const OffscreenContext& other) {
   if (!other.context_) return false;
@@ -96,7 +110,8 @@ void OffscreenContext::Detach() {
 
 void DetachCurrentContext() {
   EGLDisplay display = eglGetCurrentDisplay();
-  if (display != EGL_NO_DISPLAY) eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+  if (display != EGL_NO_DISPLAY)
+    eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
 }
 
 void OffscreenContext::Release() {

@@ -32,13 +32,16 @@ bool FeedScriptedMessage() {
 
 }  // namespace
 
-void ScriptMessages(const std::vector<ScriptedMessage>& messages) { Script().assign(messages.begin(), messages.end()); }
+void ScriptMessages(const std::vector<ScriptedMessage>& messages) {
+  Script().assign(messages.begin(), messages.end());
+}
 std::size_t ScriptedMessagesLeft() { return Script().size(); }
 
 }  // namespace platform::headless
 
-HWND CreateWindowExA(DWORD /*exStyle*/, LPCSTR className, LPCSTR title, DWORD style, int x, int y, int width,
-                     int height, HWND /*parent*/, HMENU /*menu*/, HINSTANCE /*instance*/, LPVOID /*param*/) {
+HWND CreateWindowExA(DWORD /*exStyle*/, LPCSTR className, LPCSTR title, DWORD style, int x, int y,
+                     int width, int height, HWND /*parent*/, HMENU /*menu*/, HINSTANCE /*instance*/,
+                     LPVOID /*param*/) {
   HWND window = platform::NewWindowRecord(className, title, style, x, y, width, height);
   if (window) platform::SendToWindow(window, WM_CREATE, 0, 0);
   return window;
@@ -97,13 +100,15 @@ BOOL wglMakeCurrent(HDC /*deviceContext*/, HGLRC context) {
     platform::headless::DetachCurrentContext();
     return TRUE;
   }
-  return static_cast<platform::headless::OffscreenContext*>(context->native)->MakeCurrent() ? TRUE : FALSE;
+  return static_cast<platform::headless::OffscreenContext*>(context->native)->MakeCurrent() ? TRUE
+                                                                                            : FALSE;
 }
 
 BOOL wglShareLists(HGLRC first, HGLRC second) {
   if (!first || !second) return FALSE;
   auto* shared = static_cast<platform::headless::OffscreenContext*>(second->native);
-  if (!shared->ShareListsOf(*static_cast<platform::headless::OffscreenContext*>(first->native))) return FALSE;
+  if (!shared->ShareListsOf(*static_cast<platform::headless::OffscreenContext*>(first->native)))
+    return FALSE;
   shared->Detach();  // as wglCreateContext leaves it
   return TRUE;
 }

@@ -1,17 +1,16 @@
 #include "platform/sdl/display.h"
 
-#include "platform/common/display_environment.h"
-#include "platform/common/pixel_format.h"
-
 #include <GL/glx.h>
 #include <SDL.h>
 #include <X11/Xlib.h>
 
-#include <string>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+
+#include "platform/common/display_environment.h"
+#include "platform/common/pixel_format.h"
 
 namespace platform::sdl {
 namespace {
@@ -22,9 +21,25 @@ namespace {
 void PreferTrueColorVisual() {
   Display* display = XOpenDisplay(nullptr);
   if (!display) return;
-  const int wanted[] = {GLX_X_RENDERABLE, True, GLX_DRAWABLE_TYPE, GLX_WINDOW_BIT, GLX_RENDER_TYPE, GLX_RGBA_BIT,
-                        GLX_X_VISUAL_TYPE, GLX_TRUE_COLOR, GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8, GLX_BLUE_SIZE, 8,
-                        GLX_DEPTH_SIZE, kDepthBits, GLX_DOUBLEBUFFER, True, None};
+  const int wanted[] = {GLX_X_RENDERABLE,
+                        True,
+                        GLX_DRAWABLE_TYPE,
+                        GLX_WINDOW_BIT,
+                        GLX_RENDER_TYPE,
+                        GLX_RGBA_BIT,
+                        GLX_X_VISUAL_TYPE,
+                        GLX_TRUE_COLOR,
+                        GLX_RED_SIZE,
+                        8,
+                        GLX_GREEN_SIZE,
+                        8,
+                        GLX_BLUE_SIZE,
+                        8,
+                        GLX_DEPTH_SIZE,
+                        kDepthBits,
+                        GLX_DOUBLEBUFFER,
+                        True,
+                        None};
   int count = 0;
   GLXFBConfig* configs = glXChooseFBConfig(display, DefaultScreen(display), wanted, &count);
   // Exactly the offscreen context's depth buffer: offscreen renders of the

@@ -16,12 +16,15 @@ namespace {
 
 HWND WindowOf(Uint32 windowId) {
   for (HWND window : platform::Windows()) {
-    if (window->native && SDL_GetWindowID(static_cast<SDL_Window*>(window->native)) == windowId) return window;
+    if (window->native && SDL_GetWindowID(static_cast<SDL_Window*>(window->native)) == windowId)
+      return window;
   }
   return nullptr;
 }
 
-LPARAM PackSize(int width, int height) { return MAKELPARAM(static_cast<WORD>(width), static_cast<WORD>(height)); }
+LPARAM PackSize(int width, int height) {
+  return MAKELPARAM(static_cast<WORD>(width), static_cast<WORD>(height));
+}
 
 void TranslateWindowEvent(HWND window, const SDL_WindowEvent& e) {
   switch (e.event) {
@@ -30,9 +33,12 @@ void TranslateWindowEvent(HWND window, const SDL_WindowEvent& e) {
       window->clientHeight = e.data2;
       platform::PostToQueue(window, WM_SIZE, 0, PackSize(e.data1, e.data2));
       break;
-    case SDL_WINDOWEVENT_MINIMIZED: platform::PostToQueue(window, WM_SIZE, 1, PackSize(0, 0)); break;
+    case SDL_WINDOWEVENT_MINIMIZED:
+      platform::PostToQueue(window, WM_SIZE, 1, PackSize(0, 0));
+      break;
     case SDL_WINDOWEVENT_RESTORED:
-      platform::PostToQueue(window, WM_SIZE, 0, PackSize(window->clientWidth, window->clientHeight));
+      platform::PostToQueue(window, WM_SIZE, 0,
+                            PackSize(window->clientWidth, window->clientHeight));
       break;
     case SDL_WINDOWEVENT_MOVED:
       window->clientScreenX = e.data1;
@@ -42,10 +48,17 @@ void TranslateWindowEvent(HWND window, const SDL_WindowEvent& e) {
     case SDL_WINDOWEVENT_EXPOSED:
       if (!platform::QueueHas(window, WM_PAINT)) platform::PostToQueue(window, WM_PAINT, 0, 0);
       break;
-    case SDL_WINDOWEVENT_FOCUS_GAINED: platform::PostToQueue(window, WM_ACTIVATE, WA_ACTIVE, 0); break;
-    case SDL_WINDOWEVENT_FOCUS_LOST: platform::PostToQueue(window, WM_ACTIVATE, WA_INACTIVE, 0); break;
-    case SDL_WINDOWEVENT_CLOSE: platform::PostToQueue(window, WM_CLOSE, 0, 0); break;
-    default: break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+      platform::PostToQueue(window, WM_ACTIVATE, WA_ACTIVE, 0);
+      break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+      platform::PostToQueue(window, WM_ACTIVATE, WA_INACTIVE, 0);
+      break;
+    case SDL_WINDOWEVENT_CLOSE:
+      platform::PostToQueue(window, WM_CLOSE, 0, 0);
+      break;
+    default:
+      break;
   }
 }
 
@@ -73,10 +86,14 @@ void TranslateMouse(HWND window, UINT message, int x, int y) {
 
 UINT ButtonMessage(Uint8 button, bool down) {
   switch (button) {
-    case SDL_BUTTON_LEFT: return down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
-    case SDL_BUTTON_MIDDLE: return down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
-    case SDL_BUTTON_RIGHT: return down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
-    default: return 0;
+    case SDL_BUTTON_LEFT:
+      return down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
+    case SDL_BUTTON_MIDDLE:
+      return down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
+    case SDL_BUTTON_RIGHT:
+      return down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
+    default:
+      return 0;
   }
 }
 
@@ -93,7 +110,8 @@ void Translate(const SDL_Event& e) {
       if (HWND w = WindowOf(e.text.windowID)) TranslateText(w, e.text);
       break;
     case SDL_MOUSEMOTION:
-      if (HWND w = WindowOf(e.motion.windowID)) TranslateMouse(w, WM_MOUSEMOVE, e.motion.x, e.motion.y);
+      if (HWND w = WindowOf(e.motion.windowID))
+        TranslateMouse(w, WM_MOUSEMOVE, e.motion.x, e.motion.y);
       break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
@@ -102,7 +120,8 @@ void Translate(const SDL_Event& e) {
         if (message) TranslateMouse(w, message, e.button.x, e.button.y);
       }
       break;
-    default: break;
+    default:
+      break;
   }
 }
 
@@ -113,19 +132,31 @@ unsigned VirtualKeyOf(SDL_Keycode key) {
   if (key >= SDLK_0 && key <= SDLK_9) return static_cast<unsigned>('0' + (key - SDLK_0));
   switch (key) {
     case SDLK_LSHIFT:
-    case SDLK_RSHIFT: return 16;
-    case SDLK_LEFT: return 37;
-    case SDLK_UP: return 38;
-    case SDLK_RIGHT: return 39;
-    case SDLK_DOWN: return 40;
+    case SDLK_RSHIFT:
+      return 16;
+    case SDLK_LEFT:
+      return 37;
+    case SDLK_UP:
+      return 38;
+    case SDLK_RIGHT:
+      return 39;
+    case SDLK_DOWN:
+      return 40;
     case SDLK_RETURN:
-    case SDLK_KP_ENTER: return VK_RETURN;
-    case SDLK_ESCAPE: return VK_ESCAPE;
-    case SDLK_BACKSPACE: return VK_BACK;
-    case SDLK_TAB: return VK_TAB;
-    case SDLK_SPACE: return VK_SPACE;
-    case SDLK_F12: return VK_F12;
-    default: return 0;
+    case SDLK_KP_ENTER:
+      return VK_RETURN;
+    case SDLK_ESCAPE:
+      return VK_ESCAPE;
+    case SDLK_BACKSPACE:
+      return VK_BACK;
+    case SDLK_TAB:
+      return VK_TAB;
+    case SDLK_SPACE:
+      return VK_SPACE;
+    case SDLK_F12:
+      return VK_F12;
+    default:
+      return 0;
   }
 }
 

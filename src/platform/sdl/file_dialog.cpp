@@ -4,6 +4,7 @@
 //           OFN_FILEMUSTEXIST, path and file-name buffers.
 // Not supported: an owner window, hooks, templates, multiple selection.
 #include "platform/common/file_dialog.h"
+
 #include "platform/winapi.h"
 
 BOOL GetOpenFileNameA(OPENFILENAMEA* record) {

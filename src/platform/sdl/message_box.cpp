@@ -42,9 +42,12 @@ unsigned long X11WindowOf(HWND owner) {
 
 std::vector<std::string> ZenityArguments(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   // The text is passed as it is: without markup zenity shows it literally.
-  std::vector<std::string> args = {"zenity", (type & MB_ICONERROR) ? "--error" : "--info",
+  std::vector<std::string> args = {"zenity",
+                                   (type & MB_ICONERROR) ? "--error" : "--info",
                                    std::string("--title=") + (caption ? caption : ""),
-                                   std::string("--text=") + (text ? text : ""), "--no-markup", "--no-wrap"};
+                                   std::string("--text=") + (text ? text : ""),
+                                   "--no-markup",
+                                   "--no-wrap"};
   if (const unsigned long window = X11WindowOf(owner)) {
     args.push_back("--attach=" + std::to_string(window));
     args.push_back("--modal");

@@ -44,7 +44,7 @@ constexpr Glyph kGlyphs[] = {
 constexpr unsigned char kBox[7] = {0x1F, 0x11, 0x11, 0x11, 0x11, 0x11, 0x1F};
 
 constexpr int kScale = 2;
-constexpr int kCellWidth = 6 * kScale;   // 5 columns and a gap
+constexpr int kCellWidth = 6 * kScale;  // 5 columns and a gap
 constexpr int kCellHeight = 7 * kScale;
 
 struct PendingText {

@@ -22,7 +22,8 @@ SDL_Window* Native(HWND window) { return static_cast<SDL_Window*>(window->native
 void SetIcon(HWND window) {
   const HICON icon = window->icon;
   if (!icon) return;
-  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, icon->width, icon->height, 32, SDL_PIXELFORMAT_RGBA32);
+  SDL_Surface* surface =
+      SDL_CreateRGBSurfaceWithFormat(0, icon->width, icon->height, 32, SDL_PIXELFORMAT_RGBA32);
   if (!surface) return;
   auto* pixels = static_cast<Uint8*>(surface->pixels);
   for (int y = 0; y < icon->height; ++y) {
@@ -41,8 +42,9 @@ void SetIcon(HWND window) {
 
 }  // namespace
 
-HWND CreateWindowExA(DWORD /*exStyle*/, LPCSTR className, LPCSTR title, DWORD style, int x, int y, int width,
-                     int height, HWND /*parent*/, HMENU /*menu*/, HINSTANCE /*instance*/, LPVOID /*param*/) {
+HWND CreateWindowExA(DWORD /*exStyle*/, LPCSTR className, LPCSTR title, DWORD style, int x, int y,
+                     int width, int height, HWND /*parent*/, HMENU /*menu*/, HINSTANCE /*instance*/,
+                     LPVOID /*param*/) {
   // The program never runs invisibly: without a real display there is no window.
   if (!platform::sdl::DisplayAvailable()) return nullptr;
   HWND window = platform::NewWindowRecord(className, title, style, x, y, width, height);
@@ -52,9 +54,9 @@ HWND CreateWindowExA(DWORD /*exStyle*/, LPCSTR className, LPCSTR title, DWORD st
   SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
   SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, platform::kDepthBits);
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-  window->native = SDL_CreateWindow(window->title.c_str(), window->clientScreenX, window->clientScreenY,
-                                    window->clientWidth, window->clientHeight,
-                                    SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN);
+  window->native = SDL_CreateWindow(
+      window->title.c_str(), window->clientScreenX, window->clientScreenY, window->clientWidth,
+      window->clientHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN);
   if (!window->native) {
     platform::ForgetWindow(window);
     return nullptr;
@@ -112,7 +114,8 @@ BOOL wglMakeCurrent(HDC deviceContext, HGLRC context) {
 // GLX shares lists only from a context's creation: `second` is made again,
 // sharing with `first`, and the context current before is current again.
 BOOL wglShareLists(HGLRC first, HGLRC second) {
-  if (!first || !second || !second->deviceContext || !platform::IsWindowRecord(second->deviceContext->window))
+  if (!first || !second || !second->deviceContext ||
+      !platform::IsWindowRecord(second->deviceContext->window))
     return FALSE;
   SDL_Window* window = Native(second->deviceContext->window);
   SDL_Window* currentWindow = SDL_GL_GetCurrentWindow();
@@ -144,7 +147,9 @@ BOOL SwapBuffers(HDC deviceContext) {
 }
 
 BOOL TextOutA(HDC deviceContext, int x, int y, LPCSTR text, int length) {
-  if (!deviceContext || !platform::IsWindowRecord(deviceContext->window) || !text || length < 0) return FALSE;
-  platform::sdl::QueueText(deviceContext->window, x, y, std::string(text, static_cast<std::size_t>(length)));
+  if (!deviceContext || !platform::IsWindowRecord(deviceContext->window) || !text || length < 0)
+    return FALSE;
+  platform::sdl::QueueText(deviceContext->window, x, y,
+                           std::string(text, static_cast<std::size_t>(length)));
   return TRUE;
 }
