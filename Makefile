@@ -5,7 +5,7 @@
 SAMPLE ?= samples/phantom.cub
 XVFB := xvfb-run -a -s "-screen 0 1280x1024x24"
 
-.PHONY: run test deps build build-asan bench clean
+.PHONY: run test deps build build-asan bench clean format-check
 
 deps:
 	scripts/install-deps
@@ -27,7 +27,11 @@ run: build
 	  echo "No display: rendered $(SAMPLE) to $(CURDIR)/build/sample.png"; \
 	fi
 
-test: build build-asan
+# Every C++ file as .clang-format lays it out (clang-format -i FILE fixes one).
+format-check: deps
+	find src tests tools bench fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format --dry-run --Werror
+
+test: format-check build build-asan
 	ctest --preset default -L 'unit|gl|install'
 	$(XVFB) ctest --preset default -L e2e
 	$(XVFB) ctest --preset default -L soak  # a minute of it; QARMEL_SOAK_SECONDS for longer
