@@ -30,9 +30,9 @@ void RegisterWindowClass(HINSTANCE instance) {
 
 int UpdateCamera() {
   if (appSettings.polarMode) {
-    UpdatePolarCamera();
+    UpdatePolarCamera(polarCam, keyboardState, mouseState, appSettings.cameraDelta);
   } else {
-    UpdateFlyCamera();
+    UpdateFlyCamera(flyCam, keyboardState, mouseState, appSettings.cameraDelta);
   }
   mouseState.changed = 0;
   keyboardState.changed = 0;

@@ -3,7 +3,6 @@
 // the last frame drawn) and along the view direction.
 #include <cmath>
 
-#include "app/app_state.h"
 #include "camera/camera_controls.h"
 #include "camera/vec3.h"
 
@@ -46,38 +45,37 @@ float ClampElevation(float v) {
 
 }  // namespace
 
-int UpdateFlyCamera() {
-  OGLcamera& cam = flyCam;
-  const float cd = appSettings.cameraDelta;
-  const auto dx = static_cast<float>(mouseState.table[MOUSE_X].delta);
-  const auto dy = static_cast<float>(mouseState.table[MOUSE_Y].delta);
+int UpdateFlyCamera(OGLcamera& cam, const Keyboard& keys, const Mouse& mouse, float step) {
+  const float cd = step;
+  const auto dx = static_cast<float>(mouse.table[MOUSE_X].delta);
+  const auto dy = static_cast<float>(mouse.table[MOUSE_Y].delta);
   const Vec3 d = ToVec3(cam.direction);
   Vec3 p = ToVec3(cam.position);
-  if (keyboardState.Down(VK_SHIFT)) {
-    if (mouseState.Dragging()) {
+  if (keys.Down(VK_SHIFT)) {
+    if (mouse.Dragging()) {
       Move(p, RightVector(d), dx * 0.002f);
       Move(p, UpVector(d), dy * -0.002f);
     }
-    if (keyboardState.Down(VK_LEFT)) Move(p, RightVector(d), -cd);
-    if (keyboardState.Down(VK_RIGHT)) Move(p, RightVector(d), cd);
-    if (keyboardState.Down(VK_DOWN)) Move(p, UpVector(d), -cd);
-    if (keyboardState.Down(VK_UP)) Move(p, UpVector(d), cd);
+    if (keys.Down(VK_LEFT)) Move(p, RightVector(d), -cd);
+    if (keys.Down(VK_RIGHT)) Move(p, RightVector(d), cd);
+    if (keys.Down(VK_DOWN)) Move(p, UpVector(d), -cd);
+    if (keys.Down(VK_UP)) Move(p, UpVector(d), cd);
   } else {
-    if (mouseState.Dragging()) {
+    if (mouse.Dragging()) {
       cam.heading = WrapDegrees(cam.heading - dx * 0.05f);
       cam.elevation = ClampElevation(cam.elevation - dy * 0.05f);
     }
-    if (keyboardState.Down(VK_LEFT)) cam.heading = WrapDegrees(cam.heading - cd * -10);
-    if (keyboardState.Down(VK_RIGHT)) cam.heading = WrapDegrees(cam.heading - cd * 10);
-    if (keyboardState.Down(VK_DOWN)) cam.elevation = ClampElevation(cam.elevation - cd * 10);
-    if (keyboardState.Down(VK_UP)) cam.elevation = ClampElevation(cam.elevation - cd * -10);
+    if (keys.Down(VK_LEFT)) cam.heading = WrapDegrees(cam.heading - cd * -10);
+    if (keys.Down(VK_RIGHT)) cam.heading = WrapDegrees(cam.heading - cd * 10);
+    if (keys.Down(VK_DOWN)) cam.elevation = ClampElevation(cam.elevation - cd * 10);
+    if (keys.Down(VK_UP)) cam.elevation = ClampElevation(cam.elevation - cd * -10);
   }
-  if (keyboardState.Down(VK_A)) {
+  if (keys.Down(VK_A)) {
     Vec3 v{};
     ScaledCopy(v, d, cd * 0.5f);
     p.x += v.x, p.y += v.y, p.z += v.z;
   }
-  if (keyboardState.Down(VK_Z)) {
+  if (keys.Down(VK_Z)) {
     const float s = cd * -0.5f;
     Vec3 v{};
     v.Set(s * d.x, s * d.y, s * d.z);

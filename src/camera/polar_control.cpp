@@ -6,7 +6,6 @@
 // and cancel it at the sides.)
 #include <cmath>
 
-#include "app/app_state.h"
 #include "camera/camera_controls.h"
 
 namespace {
@@ -23,38 +22,37 @@ void PanSideways(OGLcamera& camera, float step) { camera.position[0] = camera.po
 
 }  // namespace
 
-int UpdatePolarCamera() {
-  OGLcamera& cam = polarCam;
-  const float cd = appSettings.cameraDelta;
-  const auto dx = static_cast<float>(mouseState.table[MOUSE_X].delta);
-  const auto dy = static_cast<float>(mouseState.table[MOUSE_Y].delta);
-  if (keyboardState.Down(VK_SHIFT)) {
-    if (mouseState.Dragging()) {
+int UpdatePolarCamera(OGLcamera& cam, const Keyboard& keys, const Mouse& mouse, float step) {
+  const float cd = step;
+  const auto dx = static_cast<float>(mouse.table[MOUSE_X].delta);
+  const auto dy = static_cast<float>(mouse.table[MOUSE_Y].delta);
+  if (keys.Down(VK_SHIFT)) {
+    if (mouse.Dragging()) {
       PanSideways(cam, dx * -0.01f);
       cam.position[1] = cam.position[1] - dy * -0.01f;
     }
-    if (keyboardState.Down(VK_LEFT)) PanSideways(cam, 2 * cd);
-    if (keyboardState.Down(VK_RIGHT)) PanSideways(cam, -2 * cd);
-    if (keyboardState.Down(VK_DOWN)) cam.position[1] = 2 * cd + cam.position[1];
-    if (keyboardState.Down(VK_UP)) cam.position[1] = -2 * cd + cam.position[1];
+    if (keys.Down(VK_LEFT)) PanSideways(cam, 2 * cd);
+    if (keys.Down(VK_RIGHT)) PanSideways(cam, -2 * cd);
+    if (keys.Down(VK_DOWN)) cam.position[1] = 2 * cd + cam.position[1];
+    if (keys.Down(VK_UP)) cam.position[1] = -2 * cd + cam.position[1];
   } else {
-    if (mouseState.Dragging()) {
+    if (mouse.Dragging()) {
       cam.heading = WrapDegrees(cam.heading - dx * -0.25f);
       RecomputeHeadingDirection(cam);
       cam.elevation = WrapDegrees(cam.elevation - dy * 0.25f);
     }
-    if (keyboardState.Down(VK_LEFT)) {
+    if (keys.Down(VK_LEFT)) {
       cam.heading = WrapDegrees(cam.heading - cd * 10);
       RecomputeHeadingDirection(cam);
     }
-    if (keyboardState.Down(VK_RIGHT)) {
+    if (keys.Down(VK_RIGHT)) {
       cam.heading = WrapDegrees(cam.heading - cd * -10);
       RecomputeHeadingDirection(cam);
     }
-    if (keyboardState.Down(VK_DOWN)) cam.elevation = WrapDegrees(cam.elevation - cd * 10);
-    if (keyboardState.Down(VK_UP)) cam.elevation = WrapDegrees(cam.elevation - cd * -10);
+    if (keys.Down(VK_DOWN)) cam.elevation = WrapDegrees(cam.elevation - cd * 10);
+    if (keys.Down(VK_UP)) cam.elevation = WrapDegrees(cam.elevation - cd * -10);
   }
-  if (keyboardState.Down(VK_A)) cam.distance = cam.distance - cd * 4;
-  if (keyboardState.Down(VK_Z)) cam.distance = cam.distance - cd * -4;
+  if (keys.Down(VK_A)) cam.distance = cam.distance - cd * 4;
+  if (keys.Down(VK_Z)) cam.distance = cam.distance - cd * -4;
   return 1;
 }

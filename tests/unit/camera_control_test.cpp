@@ -1,25 +1,20 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 
-#include "app/app_state.h"
+#include "app/app_settings.h"
 #include "camera/camera_controls.h"
+#include "camera/ogl_camera.h"
 #include "camera/vec3.h"
 
 namespace {
 
-// Sets the recorded input: keys held and the last motion's delta.
+// The controls' own input and cameras: keys held and the last motion's
+// delta.
 class CameraControl : public ::testing::Test {
  protected:
-  void SetUp() override {
-    appSettings = AppSettings{};
-    for (int i = 0; i < kKeySlots; ++i) keyboardState.table[i].down = 0;
-    for (int i = 0; i < kMouseChannels; ++i)
-      mouseState.table[i].value = mouseState.table[i].delta = 0;
-    mouseState.changed = 0;
-    polarCam = OGLcamera{};
-    flyCam = OGLcamera{};
-  }
+  void SetUp() override { mouseState.changed = 0; }
   void Hold(int vk) { keyboardState.table[vk].down = 1; }
   void Drag(int dx, int dy) {
     mouseState.table[MOUSE_LEFT].value = 1;
@@ -27,6 +22,17 @@ class CameraControl : public ::testing::Test {
     mouseState.table[MOUSE_Y].delta = dy;
     mouseState.changed = 1;
   }
+  int UpdatePolarCamera() {
+    return ::UpdatePolarCamera(polarCam, keyboardState, mouseState, cameraDelta);
+  }
+  int UpdateFlyCamera() {
+    return ::UpdateFlyCamera(flyCam, keyboardState, mouseState, cameraDelta);
+  }
+
+  Keyboard keyboardState;
+  Mouse mouseState;
+  OGLcamera polarCam, flyCam;
+  float cameraDelta = AppSettings{}.cameraDelta;
 };
 
 TEST_F(CameraControl, PolarArrowsWrapTheHeading) {
@@ -201,6 +207,16 @@ TEST_F(CameraControl, FlyTurnsAndClampsTheElevation) {
   UpdateFlyCamera();
   EXPECT_NEAR(flyCam.position[2], 0.05f, 1e-7);
   EXPECT_EQ(flyCam.position[0], 0);
+}
+
+TEST(Camera, WrapDegreesAndSetElevation) {
+  OGLcamera c;
+  const std::pair<float, float> cases[] = {{-6, 354},  {360, 360},  {0, 0},
+                                           {725, 365}, {-400, -40}, {359.5f, 359.5f}};
+  for (auto [in, out] : cases) {
+    SetElevation(c, in);
+    EXPECT_EQ(c.elevation, out) << in;
+  }
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include <cmath>
 
-#include "camera/ogl_camera.h"
 #include "platform/headless/headless_control.h"
 #include "render/frame_display.h"
 
@@ -52,16 +51,6 @@ TEST_F(FrameClockTest, NoCounterGivesZeroTimesAndANeutralReadout) {
   char text[kFpsTextSize];
   FormatFrameRate(0.0, text);
   EXPECT_STREQ(text, "-- fps");
-}
-
-TEST(Camera, WrapDegreesAndSetElevation) {
-  OGLcamera c;
-  const std::pair<float, float> cases[] = {{-6, 354},  {360, 360},  {0, 0},
-                                           {725, 365}, {-400, -40}, {359.5f, 359.5f}};
-  for (auto [in, out] : cases) {
-    SetElevation(c, in);
-    EXPECT_EQ(c.elevation, out) << in;
-  }
 }
 
 }  // namespace
