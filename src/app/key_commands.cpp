@@ -193,12 +193,12 @@ bool UntitledChange(HWND window, WPARAM character) {
 // The commands that neither redraw nor touch the title.
 bool QuietCommand(HWND window, WPARAM character) {
   switch (character) {
-    case 13:
+    case VK_RETURN:  // Enter types a carriage return, the same code
     case ' ':
     case '/':
       ShowHelp(window);
       return true;
-    case 27:
+    case VK_ESCAPE:  // Escape types its own code
       DestroyWindow(window);
       return true;
     case '-':

@@ -5,6 +5,7 @@
 
 #include "camera/ogl_camera.h"
 #include "input/input_state.h"
+#include "platform/winapi.h"
 
 // The polar camera: drag or arrows orbit and tilt, with Shift they pan;
 // A and Z change the distance. Returns 1.

@@ -21,12 +21,8 @@ enum MouseChannelIndex { MOUSE_X = 0, MOUSE_Y, MOUSE_Z, MOUSE_LEFT, MOUSE_MIDDLE
 constexpr int kKeySlots = 256;
 constexpr int kMouseChannels = 6;
 
-// Windows virtual-key codes the camera controls read.
-constexpr int VK_SHIFT = 16;
-constexpr int VK_LEFT = 37;
-constexpr int VK_UP = 38;
-constexpr int VK_RIGHT = 39;
-constexpr int VK_DOWN = 40;
+// The letter keys the camera controls read (a letter's virtual-key code is
+// its capital's ASCII code; the other keys are in platform/winapi.h).
 constexpr int VK_A = 'A';
 constexpr int VK_Z = 'Z';
 

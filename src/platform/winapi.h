@@ -185,8 +185,13 @@ constexpr int GRAY_BRUSH = 2;
 constexpr WPARAM VK_BACK = 0x08;
 constexpr WPARAM VK_TAB = 0x09;
 constexpr WPARAM VK_RETURN = 0x0D;
+constexpr WPARAM VK_SHIFT = 0x10;
 constexpr WPARAM VK_ESCAPE = 0x1B;
 constexpr WPARAM VK_SPACE = 0x20;
+constexpr WPARAM VK_LEFT = 0x25;
+constexpr WPARAM VK_UP = 0x26;
+constexpr WPARAM VK_RIGHT = 0x27;
+constexpr WPARAM VK_DOWN = 0x28;
 constexpr WPARAM VK_F12 = 0x7B;
 
 struct WNDCLASSA {

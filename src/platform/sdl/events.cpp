@@ -133,15 +133,15 @@ unsigned VirtualKeyOf(SDL_Keycode key) {
   switch (key) {
     case SDLK_LSHIFT:
     case SDLK_RSHIFT:
-      return 16;
+      return VK_SHIFT;
     case SDLK_LEFT:
-      return 37;
+      return VK_LEFT;
     case SDLK_UP:
-      return 38;
+      return VK_UP;
     case SDLK_RIGHT:
-      return 39;
+      return VK_RIGHT;
     case SDLK_DOWN:
-      return 40;
+      return VK_DOWN;
     case SDLK_RETURN:
     case SDLK_KP_ENTER:
       return VK_RETURN;
