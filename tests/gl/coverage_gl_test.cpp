@@ -194,8 +194,8 @@ TEST_F(ShotWindow, AFlatVolumesStripFacesShowWithCullingOnAndOff) {
 // back the picture without colours exactly.
 TEST_F(ShotWindow, ColoursByValueAgreeAcrossGeometriesAndGoBackCleanly) {
   const std::size_t mostDifferent = kWidth * kHeight / 1000;
-  VolumePtr binary = FromCub(MakeHeadPhantom(64));
-  for (std::size_t i = 0; i < std::size_t{64} * 64 * 64; ++i)
+  VolumePtr binary = FromCub(MakeHeadPhantom(48));
+  for (std::size_t i = 0; i < std::size_t{48} * 48 * 48; ++i)
     binary->data[i] = binary->data[i] ? 1 : 0;
   ASSERT_TRUE(Open(std::move(binary), "binary"));
   ASSERT_TRUE(TypeShotKeys("f"));
@@ -206,7 +206,7 @@ TEST_F(ShotWindow, ColoursByValueAgreeAcrossGeometriesAndGoBackCleanly) {
   CloseShotWindow();
 
   SetUp();
-  ASSERT_TRUE(Open(FromCub(MakeHeadPhantom(96)), "labels"));  // values 100, 120, 150 and 200
+  ASSERT_TRUE(Open(FromCub(MakeHeadPhantom(64)), "labels"));  // values 100, 120, 150 and 200
   ASSERT_TRUE(TypeShotKeys("f"));
   const RgbImage plain = RenderShotFrame(kWidth, kHeight);
   ASSERT_TRUE(TypeShotKeys("k"));
