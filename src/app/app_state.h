@@ -9,7 +9,9 @@
 #include "input/frame_clock.h"
 #include "input/input_state.h"
 #include "platform/winapi.h"
+#include "render/frame_display.h"
 #include "render/ogl_texture.h"
+#include "render/scene_setup.h"
 #include "surface/ogl_cuberille.h"
 #include "voxel/voxspace.h"
 
@@ -31,6 +33,9 @@ extern char exeDirectory[kExeDirectorySize];    // with its trailing '/', or emp
 extern char inputPath[kInputPathSize];          // the CUB file being viewed
 extern char inputFileName[kInputFileNameSize];  // its name without the directory
 extern char geometryInfoText[kGeometryInfoSize];
+extern char texturePath[kTexturePathSize];  // exeDirectory + "texture.bmp" after scene set-up
+extern char fpsText[kFpsTextSize];          // the last frame-rate readout
+extern FrameClock frameClock;               // time between frames, for the readout
 
 extern OGLcamera polarCam;
 extern OGLcamera flyCam;

@@ -25,7 +25,7 @@ FrameClock frameClock;
 
 namespace {
 struct FrameClockFrequency {
-  FrameClockFrequency() { StartFrameClockFrequency(); }
+  FrameClockFrequency() { StartFrameClockFrequency(frameClock); }
 } frameClockFrequency;
 }  // namespace
 
@@ -42,6 +42,6 @@ OGLcuberille theSurface;
 
 namespace {
 struct FrameClockFirstSample {
-  FrameClockFirstSample() { TakeFirstFrameClockSample(); }
+  FrameClockFirstSample() { TakeFirstFrameClockSample(frameClock); }
 } frameClockFirstSample;
 }  // namespace

@@ -16,7 +16,7 @@ namespace {
 void OnCreate(HWND window) {
   deviceContext = GetDC(window);
   SetupPixelFormat(deviceContext);
-  SetupPalette(deviceContext);
+  palette = SetupPalette(deviceContext);
   glContext = wglCreateContext(deviceContext);
   if (glContext) {
     listContext = wglCreateContext(deviceContext);

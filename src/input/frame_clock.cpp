@@ -2,7 +2,7 @@
 
 #include "platform/winapi.h"
 
-void StartFrameClockFrequency() {
+void StartFrameClockFrequency(FrameClock& frameClock) {
   LARGE_INTEGER frequency{};
   QueryPerformanceFrequency(&frequency);
   frameClock.frequency = frequency.QuadPart;
@@ -10,13 +10,13 @@ void StartFrameClockFrequency() {
   frameClock.secondsPerCount = low ? 1.0f / static_cast<float>(low) : 0.0f;
 }
 
-void TakeFirstFrameClockSample() {
+void TakeFirstFrameClockSample(FrameClock& frameClock) {
   LARGE_INTEGER count{};
   QueryPerformanceCounter(&count);
   frameClock.currentCount = count.QuadPart;
 }
 
-double TickFrameClock() {
+double TickFrameClock(FrameClock& frameClock) {
   frameClock.previousCount = static_cast<std::uint32_t>(frameClock.currentCount);
   LARGE_INTEGER count{};
   QueryPerformanceCounter(&count);

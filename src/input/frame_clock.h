@@ -11,13 +11,11 @@ struct FrameClock {
   std::uint32_t previousCount;  // low 32 bits of the sample before it
 };
 
-extern FrameClock frameClock;
-
 // Start-up, in two places of the static initialisation: the frequency
 // before any other process-wide object, the first sample after all of them.
-void StartFrameClockFrequency();
-void TakeFirstFrameClockSample();
+void StartFrameClockFrequency(FrameClock& clock);
+void TakeFirstFrameClockSample(FrameClock& clock);
 
 // Seconds since the previous tick (or the first sample), measured modulo
 // 2^32 counts.
-double TickFrameClock();
+double TickFrameClock(FrameClock& clock);

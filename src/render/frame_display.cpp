@@ -25,7 +25,7 @@ void DrawFrame() {
 void Display() {
   DrawFrame();
   SwapBuffers(deviceContext);
-  const double seconds = TickFrameClock();
+  const double seconds = TickFrameClock(frameClock);
   if (appSettings.showFps) {
     FormatFrameRate(seconds, fpsText);
     TextOutA(deviceContext, 0, 0, fpsText, static_cast<int>(std::strlen(fpsText)));

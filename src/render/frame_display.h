@@ -5,7 +5,6 @@
 #include <vector>
 
 constexpr int kFpsTextSize = 64;
-extern char fpsText[kFpsTextSize];  // the last frame-rate readout
 
 // Clear, view, surface, gizmo, flush, swap, clock tick, readout.
 void Display();

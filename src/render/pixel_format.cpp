@@ -3,8 +3,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/app_state.h"
-
 namespace {
 
 int ChannelValue(unsigned index, int bits, int shift) {
@@ -44,22 +42,23 @@ PALETTEENTRY PaletteEntryFor(unsigned index, const PIXELFORMATDESCRIPTOR& f) {
   return entry;
 }
 
-void SetupPalette(HDC deviceContext) {
+HPALETTE SetupPalette(HDC deviceContext) {
   PIXELFORMATDESCRIPTOR format{};
   DescribePixelFormat(deviceContext, GetPixelFormat(deviceContext), sizeof format, &format);
-  if (!(format.dwFlags & PFD_NEED_PALETTE)) return;
-  if (format.cColorBits > 15) return;  // the entry count must fit its 16-bit field
+  if (!(format.dwFlags & PFD_NEED_PALETTE)) return nullptr;
+  if (format.cColorBits > 15) return nullptr;  // the entry count must fit its 16-bit field
   const unsigned entries = 1u << format.cColorBits;
   const std::size_t bytes = sizeof(LOGPALETTE) + entries * sizeof(PALETTEENTRY);
   auto* logical = static_cast<LOGPALETTE*>(std::malloc(bytes));
-  if (!logical) return;  // drawing goes on without a palette
+  if (!logical) return nullptr;  // drawing goes on without a palette
   logical->palVersion = 0x300;
   logical->palNumEntries = static_cast<WORD>(entries);
   for (unsigned i = 0; i < entries; ++i) logical->palPalEntry[i] = PaletteEntryFor(i, format);
-  palette = CreatePalette(logical);
+  HPALETTE palette = CreatePalette(logical);
   std::free(logical);
   if (palette) {
     SelectPalette(deviceContext, palette, FALSE);
     RealizePalette(deviceContext);
   }
+  return palette;
 }

@@ -4,7 +4,6 @@
 #pragma once
 
 constexpr int kTexturePathSize = 512;
-extern char texturePath[kTexturePathSize];  // exeDirectory + "texture.bmp" after set-up
 
 // Needs the context current; always 1.
 int SetupScene();

@@ -466,13 +466,13 @@ TEST_F(FrameGl, DisplayClearsSwapsTicksAndWritesTheRate) {
   const int swaps = headless::SwapCount();
   appSettings.showFps = true;
   headless::ScriptPerformanceFrequency(10000000);
-  StartFrameClockFrequency();
+  StartFrameClockFrequency(frameClock);
   headless::ScriptPerformanceCounter(0);
-  TakeFirstFrameClockSample();
+  TakeFirstFrameClockSample(frameClock);
   headless::ScriptPerformanceCounter(166667);
   Display();
   headless::ScriptPerformanceFrequency(std::nullopt);
-  StartFrameClockFrequency();
+  StartFrameClockFrequency(frameClock);
   EXPECT_EQ(headless::SwapCount(), swaps + 1);
   ASSERT_EQ(headless::TextOutJournal().size(), 1u);
   EXPECT_EQ(headless::TextOutJournal()[0].text, "60.00 fps");

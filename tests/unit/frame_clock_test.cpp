@@ -16,14 +16,15 @@ class FrameClockTest : public ::testing::Test {
   void TearDown() override { headless::ScriptPerformanceFrequency(std::nullopt); }
   void Start(std::int64_t frequency, std::int64_t firstSample) {
     headless::ScriptPerformanceFrequency(frequency);
-    StartFrameClockFrequency();
+    StartFrameClockFrequency(clock);
     headless::ScriptPerformanceCounter(firstSample);
-    TakeFirstFrameClockSample();
+    TakeFirstFrameClockSample(clock);
   }
   double Tick(std::int64_t sample) {
     headless::ScriptPerformanceCounter(sample);
-    return TickFrameClock();
+    return TickFrameClock(clock);
   }
+  FrameClock clock{};
 };
 
 TEST_F(FrameClockTest, MeasuresBetweenTicksModulo2To32) {
@@ -46,7 +47,7 @@ TEST_F(FrameClockTest, MeasuresBetweenTicksModulo2To32) {
 
 TEST_F(FrameClockTest, NoCounterGivesZeroTimesAndANeutralReadout) {
   Start(std::int64_t{7} << 32, 0);  // low 32 bits 0: no usable counter
-  EXPECT_EQ(frameClock.secondsPerCount, 0.0f);
+  EXPECT_EQ(clock.secondsPerCount, 0.0f);
   EXPECT_EQ(Tick(12345), 0.0);
   char text[kFpsTextSize];
   FormatFrameRate(0.0, text);
