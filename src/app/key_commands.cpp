@@ -7,6 +7,7 @@
 
 #include "app/app_state.h"
 #include "render/frame_display.h"
+#include "render/scene_setup.h"
 
 const char kHelpText[] =
     " Turn : \n"
@@ -70,11 +71,7 @@ std::size_t ShownLength(const char* text, std::size_t room) {
 // Flips a setting, applies it to OpenGL, and returns its new value.
 bool ToggleCapability(bool& setting, GLenum capability) {
   setting = !setting;
-  if (setting) {
-    glEnable(capability);
-  } else {
-    glDisable(capability);
-  }
+  SetCapability(capability, setting);
   return setting;
 }
 
@@ -96,19 +93,14 @@ void SwitchCamera() {
   appSettings.polarMode = !appSettings.polarMode;
   if (appSettings.polarMode) {
     theSurface.fastLighting = 1;
-    const std::uint32_t inner = (theVolume ? theVolume->dimX : 0) - 2;  // unsigned, as scene set-up
-    glFogf(GL_FOG_START, static_cast<float>(inner * 1.25));
-    glFogf(GL_FOG_END, static_cast<float>(inner * 2.75));
+    const std::uint32_t dimX = theVolume ? theVolume->dimX : 0;
+    glFogf(GL_FOG_START, PolarFogStart(dimX));
+    glFogf(GL_FOG_END, PolarFogEnd(dimX));
   } else {
     theSurface.fastLighting = 0;
     glFogf(GL_FOG_START, 3);
     glFogf(GL_FOG_END, 30);
   }
-}
-
-void SetTextureFilters(GLint filter) {
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
 }
 
 // The commands that change a setting shown in the title.
@@ -136,7 +128,7 @@ bool TitledToggle(WPARAM character) {
       return true;
     case 'q':
       appSettings.textureFiltering = !appSettings.textureFiltering;
-      SetTextureFilters(appSettings.textureFiltering ? GL_LINEAR : GL_NEAREST);
+      SetTextureFilter(appSettings.textureFiltering ? GL_LINEAR : GL_NEAREST);
       return true;
     case 't':
       appSettings.texturing = !appSettings.texturing;

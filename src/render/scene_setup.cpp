@@ -8,9 +8,7 @@
 
 #include "app/app_state.h"
 
-namespace {
-
-void Toggle(GLenum capability, bool on) {
+void SetCapability(GLenum capability, bool on) {
   if (on) {
     glEnable(capability);
   } else {
@@ -18,9 +16,16 @@ void Toggle(GLenum capability, bool on) {
   }
 }
 
-// Where the polar camera's fog ends: the volume is never seen beyond it.
+void SetTextureFilter(GLint filter) {
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+}
+
+// The fog ends where the volume is never seen beyond.
 float PolarFogEnd(std::uint32_t dimX) { return static_cast<float>((dimX - 2) * 2.75); }
 float PolarFogStart(std::uint32_t dimX) { return static_cast<float>((dimX - 2) * 1.25); }
+
+namespace {
 
 // The far plane of both cameras while a volume is loaded: as far as a float
 // reaches, which gluPerspective turns into a projection with no far plane
@@ -66,7 +71,7 @@ void SetUpCameras() {
 }
 
 void SetUpFog() {
-  Toggle(GL_FOG, appSettings.fog);
+  SetCapability(GL_FOG, appSettings.fog);
   glFogi(GL_FOG_MODE, GL_LINEAR);
   const GLfloat black[4] = {0, 0, 0, 1};
   glFogfv(GL_FOG_COLOR, black);
@@ -87,7 +92,7 @@ void SetUpLightAndMaterial() {
   glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
   glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, 0);
   glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, 0);
-  Toggle(GL_LIGHTING, appSettings.lighting);
+  SetCapability(GL_LIGHTING, appSettings.lighting);
 
   // A directional light, given while the fly view is loaded.
   const GLfloat position[4] = {1, 4, 2, 0};
@@ -108,16 +113,15 @@ void SetUpLightAndMaterial() {
 }
 
 void SetUpTexture() {
-  Toggle(GL_TEXTURE_2D, appSettings.texturing);
-  glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, 8448.0f);  // GL_MODULATE
+  SetCapability(GL_TEXTURE_2D, appSettings.texturing);
+  glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, static_cast<GLfloat>(GL_MODULATE));
   std::strncat(texturePath, exeDirectory, kTexturePathSize - 1 - std::strlen(texturePath));
   std::strncat(texturePath, "texture.bmp", kTexturePathSize - 1 - std::strlen(texturePath));
   theTexture.ReadBMP(texturePath);  // on failure the parameters go to the default texture
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
   const GLint filter = appSettings.textureFiltering ? GL_LINEAR : GL_NEAREST;
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+  SetTextureFilter(filter);
   glHint(GL_PERSPECTIVE_CORRECTION_HINT,
          appSettings.perspectiveCorrection ? GL_NICEST : GL_FASTEST);
 }
@@ -127,11 +131,11 @@ void SetUpTexture() {
 int SetupScene() {
   SetUpCameras();
   SetUpFog();
-  Toggle(GL_CULL_FACE, appSettings.culling);
+  SetCapability(GL_CULL_FACE, appSettings.culling);
   glFrontFace(GL_CCW);  // the visibility query relies on this winding and culled face
   glCullFace(GL_BACK);
-  Toggle(GL_DEPTH_TEST, appSettings.depthBuffer);
-  Toggle(GL_DITHER, appSettings.dithering);
+  SetCapability(GL_DEPTH_TEST, appSettings.depthBuffer);
+  SetCapability(GL_DITHER, appSettings.dithering);
   SetUpLightAndMaterial();
   constexpr GLenum kLogicOp = 0x0BF1;  // the index-mode logic operation
   const GLenum alwaysOff[] = {GL_NORMALIZE,      GL_ALPHA_TEST,     GL_BLEND,
