@@ -85,7 +85,7 @@ int ChooseInputFile(char (&fileNameOut)[kInputFileNameSize], char (&pathOut)[kIn
   static const char filters[] =
       "Cub files (*.CUB)\0*.cub\0All files (*.*)\0*.*\0NIfTI files\0*.nii;*.nii.gz\0";
   OPENFILENAMEA record = {};
-  record.lStructSize = 76;
+  record.lStructSize = OPENFILENAME_SIZE_VERSION_400;
   record.lpstrFilter = filters;
   record.lpstrFile = pathOut;
   record.nMaxFile = kInputPathSize;

@@ -111,6 +111,9 @@ BOOL TextOutA(HDC deviceContext, int x, int y, LPCSTR text, int length);
 
 // Common dialogs -----------------------------------------------------------
 constexpr DWORD OFN_FILEMUSTEXIST = 0x00001000u;
+// The record's size in its earliest layout, as 32-bit callers give it; the
+// dialog does not check it.
+constexpr DWORD OPENFILENAME_SIZE_VERSION_400 = 76;
 
 struct OPENFILENAMEA {
   DWORD lStructSize;
