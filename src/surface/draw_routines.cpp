@@ -1,5 +1,6 @@
-// The three draw routines: at most one colour, one normal and one draw call
-// per visible direction; the geometry is handed to OpenGL in place.
+// The per-frame entry and the three draw routines: at most one colour, one
+// normal and one draw call per visible direction; the geometry is handed to
+// OpenGL in place.
 #include <GL/gl.h>
 
 #include <algorithm>
@@ -28,6 +29,30 @@ void DrawQuadArray(const Quad* quads, std::uint32_t quadCount, bool textured, bo
 }
 
 }  // namespace
+
+int OGLcuberille::Draw(bool queryVisibility) {
+  if (queryVisibility) {
+    visibleMask = QueryVisibleDirections();
+    lightingWasOn = fastLighting && !coloured && glIsEnabled(GL_LIGHTING) ? 1 : 0;
+    if (lightingWasOn) glDisable(GL_LIGHTING);
+  } else {
+    visibleMask = 63;
+    lightingWasOn = 0;
+  }
+  if (coloured) {
+    // The geometry's colours become the material while it is drawn; the
+    // material, the current colour and fast lighting are as before after.
+    glPushAttrib(GL_LIGHTING_BIT | GL_CURRENT_BIT);
+    glColorMaterial(GL_FRONT, GL_AMBIENT_AND_DIFFUSE);
+    glEnable(GL_COLOR_MATERIAL);
+    (this->*drawRoutine)();
+    glPopAttrib();
+    return 1;
+  }
+  (this->*drawRoutine)();
+  if (fastLighting && lightingWasOn) glEnable(GL_LIGHTING);
+  return 1;
+}
 
 void OGLcuberille::SetDirectionColor(int direction) const {
   if (fastLighting && !coloured) glColor3fv(directionColors[direction]);

@@ -7,7 +7,6 @@
 // one more step that overlaps the previous one, with the lanes already
 // counted switched off).
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 
 #include "surface/byte_vectors.h"
@@ -74,20 +73,6 @@ void CountRow(const std::uint8_t* row, std::size_t n,
 }  // namespace
 }  // namespace surface
 
-namespace {
-
-// Half the edge of the interior region's box, which is centred on the
-// origin. A dimension of 0, 1 or 2 has no interior, yet the strip lists
-// still hold faces of the border layer along their run axis: the extent
-// is kept positive (at least half a voxel) so that every box triangle keeps
-// its winding and its area, and with them the culling it is queried for.
-float BoxHalfExtent(std::uint32_t dim, float voxelEdge) {
-  const float interior = std::fabs(static_cast<float>(dim) - 2.0f);
-  return std::max(interior, 1.0f) * voxelEdge * 0.5f;
-}
-
-}  // namespace
-
 std::uint32_t OGLcuberille::CountFaces() {
   using namespace surface;
   if (!voxSpace) return 0;
@@ -115,28 +100,4 @@ std::uint32_t OGLcuberille::CountFaces() {
     total += quadLists[d].quadCount;
   }
   return static_cast<std::uint32_t>(std::min<std::uint64_t>(total, UINT32_MAX));
-}
-
-void OGLcuberille::InitBoxTriangles() {
-  if (!voxSpace) return;
-  const float ex = BoxHalfExtent(voxSpace->dimX, voxelSize[0]);
-  const float ey = BoxHalfExtent(voxSpace->dimY, voxelSize[1]);
-  const float ez = BoxHalfExtent(voxSpace->dimZ, voxelSize[2]);
-  // Each direction's triangle lies on the box side opposite to it, front
-  // side facing the same way as the direction's faces.
-  const float corners[kFaceDirections][3][3] = {
-      {{ex, -ey, -ez}, {ex, -ey, ez}, {ex, ey, -ez}},     // LEFT
-      {{-ex, -ey, -ez}, {-ex, ey, -ez}, {-ex, -ey, ez}},  // RIGHT
-      {{-ex, ey, -ez}, {ex, ey, -ez}, {-ex, ey, ez}},     // DOWN
-      {{-ex, -ey, -ez}, {-ex, -ey, ez}, {ex, -ey, -ez}},  // UP
-      {{-ex, -ey, ez}, {-ex, ey, ez}, {ex, -ey, ez}},     // BACK
-      {{-ex, ey, -ez}, {-ex, -ey, -ez}, {ex, -ey, -ez}},  // FRONT
-  };
-  for (int d = 0; d < kFaceDirections; ++d) {
-    for (int k = 0; k < 3; ++k) {
-      boxTriangles[d][k].x = corners[d][k][0];
-      boxTriangles[d][k].y = corners[d][k][1];
-      boxTriangles[d][k].z = corners[d][k][2];
-    }
-  }
 }

@@ -7,39 +7,29 @@
 // 0 is directional, with no local viewer and no specular part).
 #include <GL/gl.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
 #include "surface/ogl_cuberille.h"
 
 namespace {
 
-constexpr float kPassThroughToken = 1792.0f;  // GL_PASS_THROUGH_TOKEN
-constexpr float kPolygonToken = 1795.0f;      // GL_POLYGON_TOKEN
-constexpr int kValuesPerVertex = 7;           // GL_3D_COLOR: x, y, z, r, g, b, a
+constexpr float kPassThroughToken = GL_PASS_THROUGH_TOKEN;
+constexpr float kPolygonToken = GL_POLYGON_TOKEN;
+constexpr int kValuesPerVertex = 7;  // GL_3D_COLOR: x, y, z, r, g, b, a
+
+// Half the edge of the interior region's box, which is centred on the
+// origin. A dimension of 0, 1 or 2 has no interior, yet the strip lists
+// still hold faces of the border layer along their run axis: the extent
+// is kept positive (at least half a voxel) so that every box triangle keeps
+// its winding and its area, and with them the culling it is queried for.
+float BoxHalfExtent(std::uint32_t dim, float voxelEdge) {
+  const float interior = std::fabs(static_cast<float>(dim) - 2.0f);
+  return std::max(interior, 1.0f) * voxelEdge * 0.5f;
+}
 
 }  // namespace
-
-int OGLcuberille::Draw(bool queryVisibility) {
-  if (queryVisibility) {
-    visibleMask = QueryVisibleDirections();
-    lightingWasOn = fastLighting && !coloured && glIsEnabled(GL_LIGHTING) ? 1 : 0;
-    if (lightingWasOn) glDisable(GL_LIGHTING);
-  } else {
-    visibleMask = 63;
-    lightingWasOn = 0;
-  }
-  if (coloured) {
-    // The geometry's colours become the material while it is drawn; the
-    // material, the current colour and fast lighting are as before after.
-    glPushAttrib(GL_LIGHTING_BIT | GL_CURRENT_BIT);
-    glColorMaterial(GL_FRONT, GL_AMBIENT_AND_DIFFUSE);
-    glEnable(GL_COLOR_MATERIAL);
-    (this->*drawRoutine)();
-    glPopAttrib();
-    return 1;
-  }
-  (this->*drawRoutine)();
-  if (fastLighting && lightingWasOn) glEnable(GL_LIGHTING);
-  return 1;
-}
 
 std::int32_t OGLcuberille::QueryVisibleDirections() {
   glFeedbackBuffer(kFeedbackSize, GL_3D_COLOR, feedbackBuffer);
@@ -94,4 +84,28 @@ std::int32_t OGLcuberille::ParseFeedback(int count, const float* buffer) {
     }
   }
   return mask;
+}
+
+void OGLcuberille::InitBoxTriangles() {
+  if (!voxSpace) return;
+  const float ex = BoxHalfExtent(voxSpace->dimX, voxelSize[0]);
+  const float ey = BoxHalfExtent(voxSpace->dimY, voxelSize[1]);
+  const float ez = BoxHalfExtent(voxSpace->dimZ, voxelSize[2]);
+  // Each direction's triangle lies on the box side opposite to it, front
+  // side facing the same way as the direction's faces.
+  const float corners[kFaceDirections][3][3] = {
+      {{ex, -ey, -ez}, {ex, -ey, ez}, {ex, ey, -ez}},     // LEFT
+      {{-ex, -ey, -ez}, {-ex, ey, -ez}, {-ex, -ey, ez}},  // RIGHT
+      {{-ex, ey, -ez}, {ex, ey, -ez}, {-ex, ey, ez}},     // DOWN
+      {{-ex, -ey, -ez}, {-ex, -ey, ez}, {ex, -ey, -ez}},  // UP
+      {{-ex, -ey, ez}, {-ex, ey, ez}, {ex, -ey, ez}},     // BACK
+      {{-ex, ey, -ez}, {-ex, -ey, -ez}, {ex, -ey, -ez}},  // FRONT
+  };
+  for (int d = 0; d < kFaceDirections; ++d) {
+    for (int k = 0; k < 3; ++k) {
+      boxTriangles[d][k].x = corners[d][k][0];
+      boxTriangles[d][k].y = corners[d][k][1];
+      boxTriangles[d][k].z = corners[d][k][2];
+    }
+  }
 }
