@@ -6,8 +6,12 @@
 // vector compares and counting in byte lanes (a row's last few voxels are
 // one more step that overlaps the previous one, with the lanes already
 // counted switched off).
+#include "surface/face_census.h"
+
 #include <algorithm>
+#include <array>
 #include <cstdint>
+#include <iterator>
 
 #include "surface/byte_vectors.h"
 #include "surface/ogl_cuberille.h"
@@ -71,15 +75,11 @@ void CountRow(const std::uint8_t* row, std::size_t n,
 }
 
 }  // namespace
-}  // namespace surface
 
-std::uint32_t OGLcuberille::CountFaces() {
-  using namespace surface;
-  if (!voxSpace) return 0;
-  for (QuadList& list : quadLists) list.quadCount = 0;
-  const VolumeView view(*voxSpace);
-  if (!view.HasInterior()) return 0;
-
+std::array<std::uint64_t, kFaceDirections> CountExposedFaces(const VOXSPACE& volume) {
+  std::array<std::uint64_t, kFaceDirections> counts{};
+  const VolumeView view(volume);
+  if (!view.HasInterior()) return counts;
   const std::ptrdiff_t offsets[kFaceDirections] = {
       -1, 1, -view.stride[1], view.stride[1], -view.stride[2], view.stride[2]};
   LaneCounter counter(offsets);
@@ -90,7 +90,15 @@ std::uint32_t OGLcuberille::CountFaces() {
     }
   }
   counter.Flush();
-  const Counts& counts = counter.counts();
+  std::copy(std::begin(counter.counts()), std::end(counter.counts()), counts.begin());
+  return counts;
+}
+
+}  // namespace surface
+
+std::uint32_t OGLcuberille::CountFaces() {
+  if (!voxSpace) return 0;
+  const auto counts = surface::CountExposedFaces(*voxSpace);
   // A count beyond 32 bits could never be allocated anyway; saturate
   // rather than wrap, and the builders never write past a count.
   std::uint64_t total = 0;
