@@ -25,6 +25,7 @@
 #include "platform/headless/headless_control.h"
 #include "shapes.h"
 #include "shot_render.h"
+#include "stdout_capture.h"
 #include "test_volumes.h"
 
 namespace {
@@ -155,9 +156,9 @@ class ShotWindow : public ::testing::Test {
     theVolume = volume.release();
     std::snprintf(inputFileName, sizeof inputFileName, "%s.cub", name.c_str());
     std::snprintf(exeDirectory, sizeof exeDirectory, "%s/", QARMEL_TEXTURE_DIR);
-    ::testing::internal::CaptureStdout();  // the texture loader's lines
-    const bool opened = OpenShotWindow(kWidth, kHeight);
-    ::testing::internal::GetCapturedStdout();
+    bool opened = false;
+    CaptureStdoutOf(
+        [&] { opened = OpenShotWindow(kWidth, kHeight); });  // the texture loader's lines
     return opened;
   }
 };

@@ -13,6 +13,7 @@
 #include "gl_harness.h"
 #include "platform/headless/headless_control.h"
 #include "render/scene_setup.h"
+#include "stdout_capture.h"
 
 namespace scene_test {
 
@@ -82,9 +83,7 @@ class SceneGl : public ::testing::Test {
   }
   // SetupScene with its texture log kept out of the test output.
   std::string RunSetup() {
-    ::testing::internal::CaptureStdout();
-    SetupScene();
-    return ::testing::internal::GetCapturedStdout();
+    return CaptureStdoutOf([] { SetupScene(); });
   }
 };
 

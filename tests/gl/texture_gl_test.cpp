@@ -7,6 +7,7 @@
 #include "bmp_bytes.h"
 #include "gl_harness.h"
 #include "render/ogl_texture.h"
+#include "stdout_capture.h"
 #include "temp_dir.h"
 
 namespace {
@@ -17,9 +18,9 @@ struct Loaded {
 };
 
 Loaded Load(OGLtexture& texture, const std::string& path) {
-  ::testing::internal::CaptureStdout();
-  const std::uint32_t result = texture.ReadBMP(path.c_str());
-  return {result, ::testing::internal::GetCapturedStdout()};
+  std::uint32_t result = 0;
+  const std::string log = CaptureStdoutOf([&] { result = texture.ReadBMP(path.c_str()); });
+  return {result, log};
 }
 
 std::string Line(const std::string& text) { return "OGLtexture::ReadBMP()  " + text + " \n"; }

@@ -16,6 +16,7 @@
 #include "platform/common/window_record.h"
 #include "platform/headless/headless_control.h"
 #include "render/scene_setup.h"
+#include "stdout_capture.h"
 #include "temp_dir.h"
 #include "test_volumes.h"
 
@@ -38,10 +39,10 @@ class WindowGl : public ::testing::Test {
     windowClass.lpfnWndProc = WndProc;
     windowClass.lpszClassName = "Qarmel";
     RegisterClassA(&windowClass);
-    ::testing::internal::CaptureStdout();  // the texture loader's lines
-    window = CreateWindowExA(0, "Qarmel", "Qarmel", WS_OVERLAPPEDWINDOW, 0, 0, 512 + 8, 512 + 27,
-                             nullptr, nullptr, nullptr, nullptr);
-    ::testing::internal::GetCapturedStdout();
+    CaptureStdoutOf([&] {  // the texture loader's lines
+      window = CreateWindowExA(0, "Qarmel", "Qarmel", WS_OVERLAPPEDWINDOW, 0, 0, 512 + 8, 512 + 27,
+                               nullptr, nullptr, nullptr, nullptr);
+    });
     mainWindow = window;
     ASSERT_NE(window, nullptr);
     ASSERT_NE(glContext, nullptr);
@@ -332,9 +333,8 @@ TEST(WinMainGl, AScriptedRunEndsWithCode0) {
   headless::ClearMessageBoxJournal();
   headless::ScriptMessages({{WM_CHAR, 'g', 0}, {WM_KEYDOWN, VK_ESCAPE, 1}});
   std::string args = path;
-  ::testing::internal::CaptureStdout();
-  const int code = WinMain(nullptr, nullptr, args.data(), SW_SHOWDEFAULT);
-  ::testing::internal::GetCapturedStdout();
+  int code = -1;
+  CaptureStdoutOf([&] { code = WinMain(nullptr, nullptr, args.data(), SW_SHOWDEFAULT); });
   EXPECT_EQ(code, 0);
   EXPECT_EQ(headless::ScriptedMessagesLeft(), 0u);
   ASSERT_EQ(headless::MessageBoxJournal().size(), 1u);
