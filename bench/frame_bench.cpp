@@ -11,9 +11,9 @@
 #include <string>
 
 #include "app/app_state.h"
+#include "bench_context.h"
 #include "cub_writer.h"
 #include "platform/headless/headless_control.h"
-#include "platform/headless/offscreen_context.h"
 #include "render/frame_display.h"
 #include "render/scene_setup.h"
 #include "shapes.h"
@@ -21,7 +21,7 @@
 
 namespace {
 
-constexpr int kFrameSize = 512;
+constexpr int kFrameSize = kBenchFrameSize;
 
 const std::string& AtlasFile() {
   static const std::string path = [] {
@@ -34,9 +34,7 @@ const std::string& AtlasFile() {
 }
 
 void UseContext() {
-  static platform::headless::OffscreenContext context;
-  static const bool created = context.Create(kFrameSize, kFrameSize);
-  if (!created || !context.MakeCurrent()) std::abort();
+  UseBenchContext();
   deviceContext = platform::headless::OffscreenDeviceContext();
 }
 

@@ -8,27 +8,21 @@
 #include <cstring>
 #include <vector>
 
+#include "bench_context.h"
 #include "bench_volumes.h"
-#include "platform/headless/offscreen_context.h"
 #include "process_memory.h"
 #include "surface/ogl_cuberille.h"
 #include "surface/strip_scan.h"
 
 namespace {
 
-constexpr int kFrameSize = 512;
+constexpr int kFrameSize = kBenchFrameSize;
 
 VOXSPACE* VolumeFor(const benchmark::State& state) {
   return state.range(0) == 0 ? NoiseVolume() : RandomVolume();
 }
 const char* NameFor(const benchmark::State& state) {
   return state.range(0) == 0 ? "noise" : "random";
-}
-
-void UseContext() {
-  static platform::headless::OffscreenContext context;
-  static const bool created = context.Create(kFrameSize, kFrameSize);
-  if (!created || !context.MakeCurrent()) std::abort();
 }
 
 std::uint64_t TotalFaces(const OGLcuberille& s) {
@@ -118,7 +112,7 @@ void BM_MemsetQuadBytes(benchmark::State& state) {
 // ---- strip lists ----------------------------------------------------------
 
 void BM_BuildStripLists(benchmark::State& state) {
-  UseContext();
+  UseBenchContext();
   OGLcuberille surface;
   surface.renderMethod = TRISTRIP_DISPLIST;
   surface.voxSpace = VolumeFor(state);
@@ -166,7 +160,7 @@ RecordedCalls Record(const VOXSPACE* v) {
 
 // The floor: the same calls into six display lists, with no volume traversal.
 void BM_StripListFloor(benchmark::State& state) {
-  UseContext();
+  UseBenchContext();
   const RecordedCalls recorded = Record(VolumeFor(state));
   GLuint lists[kFaceDirections] = {};
   auto replay = [&] {
@@ -231,14 +225,14 @@ void DrawFrames(benchmark::State& state, OGLcuberille& surface) {
 }
 
 void BM_DrawQuads(benchmark::State& state) {
-  UseContext();
+  UseBenchContext();
   OGLcuberille surface;
   surface.SetVoxSpace(VolumeFor(state));
   DrawFrames(state, surface);
 }
 
 void BM_DrawDisplayLists(benchmark::State& state) {
-  UseContext();
+  UseBenchContext();
   OGLcuberille surface;
   surface.SetRenderMethod(TRISTRIP_DISPLIST);
   surface.SetVoxSpace(VolumeFor(state));
@@ -248,7 +242,7 @@ void BM_DrawDisplayLists(benchmark::State& state) {
 
 // The baseline: the same triangles (two per face) from one plain array.
 void BM_DrawPlainTriangles(benchmark::State& state) {
-  UseContext();
+  UseBenchContext();
   OGLcuberille surface;
   surface.SetVoxSpace(VolumeFor(state));
   std::vector<float> triangles;
@@ -292,7 +286,7 @@ void BM_GeometryBytesPerFace(benchmark::State& state, int method) {
 
 // `geometry` is the render method, plus kColoured and kMerged.
 int MeasureGeometryMemory(int geometry, int volumeIndex) {
-  UseContext();
+  UseBenchContext();
   VOXSPACE* volume = volumeIndex == 0 ? NoiseVolume() : RandomVolume();
   OGLcuberille surface;
   surface.coloured = (geometry & kColoured) != 0;
