@@ -20,26 +20,29 @@ constexpr std::size_t kInputPathSize = 260;  // the open dialog's limit
 constexpr std::size_t kInputFileNameSize = 512;
 constexpr std::size_t kGeometryInfoSize = 256;
 
-extern AppSettings appSettings;
+// Who owns each: the window procedure makes and frees the window's
+// objects (WM_CREATE to WM_DESTROY); the input file code fills the names;
+// the rest live as long as the process.
+extern AppSettings appSettings;  // changed by the key commands and the window procedure
 
-extern HWND mainWindow;
-extern HDC deviceContext;
+extern HWND mainWindow;    // made by OpenMainWindow, gone at WM_DESTROY
+extern HDC deviceContext;  // the window's, from WM_CREATE
 extern HGLRC glContext;    // none exactly while no context is current: nothing is drawn then
 extern HGLRC listContext;  // shares glContext's lists; a second thread compiles half of them in it
-extern HPALETTE palette;
+extern HPALETTE palette;   // made at WM_CREATE when the format needs one, deleted at WM_DESTROY
 extern VOXSPACE* theVolume;  // owned by the shell from load to WM_DESTROY
 
-extern char exeDirectory[kExeDirectorySize];    // with its trailing '/', or empty
-extern char inputPath[kInputPathSize];          // the CUB file being viewed
-extern char inputFileName[kInputFileNameSize];  // its name without the directory
-extern char geometryInfoText[kGeometryInfoSize];
-extern char texturePath[kTexturePathSize];  // exeDirectory + "texture.bmp" after scene set-up
-extern char fpsText[kFpsTextSize];          // the last frame-rate readout
-extern FrameClock frameClock;               // time between frames, for the readout
+extern char exeDirectory[kExeDirectorySize];      // with its trailing '/', or empty
+extern char inputPath[kInputPathSize];            // the CUB file being viewed
+extern char inputFileName[kInputFileNameSize];    // its name without the directory
+extern char geometryInfoText[kGeometryInfoSize];  // the last geometry box's text (key g)
+extern char texturePath[kTexturePathSize];        // exeDirectory + "texture.bmp" after scene set-up
+extern char fpsText[kFpsTextSize];                // the last frame-rate readout
+extern FrameClock frameClock;                     // time between frames, for the readout
 
-extern OGLcamera polarCam;
-extern OGLcamera flyCam;
-extern Keyboard keyboardState;
-extern Mouse mouseState;
-extern OGLtexture theTexture;
+extern OGLcamera polarCam;       // moved by its control, set up at WM_CREATE
+extern OGLcamera flyCam;         // likewise, while the fly camera is in use
+extern Keyboard keyboardState;   // written by the window procedure, read by the controls
+extern Mouse mouseState;         // likewise
+extern OGLtexture theTexture;    // read at scene set-up
 extern OGLcuberille theSurface;  // no GL call until a context exists

@@ -46,6 +46,8 @@ void SetInputFileName() {
 [[noreturn]] void FailToLoad() {
   char text[kInputPathSize + 32];
   std::snprintf(text, sizeof text, "cannot load %s", inputPath);
+  // An odd caption, but this box's own: users and their scripts know the
+  // box by it, so it stays.
   MessageBoxA(nullptr, text, "Tesmir error", MB_OK);
   std::exit(1);
 }

@@ -149,6 +149,8 @@ bool UntitledChange(HWND window, WPARAM character) {
       SwitchCamera();
       return true;
     case '1':
+      // A routine's name as caption looks odd, but it is these boxes' own
+      // text (stderr and scripts see it), kept as it is.
       MessageBoxA(window, "QUADS render method", "WndProc()", MB_OK);
       theSurface.SetRenderMethod(QUADS);
       return true;
