@@ -2,42 +2,26 @@
 // as the viewer loads it (recognition, then the volume): every path must
 // end cleanly (no read or write outside a buffer, no leak), with or
 // without a volume. Gzipped inputs take zlib's path through the same file.
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "memory_file.h"
 #include "platform/headless/headless_control.h"
 #include "voxel/nifti_reader.h"
 
-namespace {
-
-struct MemoryFile {
-  int fd = memfd_create("nifti", 0);
-  char path[64] = {};
-  MemoryFile() {
-    if (fd < 0) std::abort();
-    std::snprintf(path, sizeof path, "/proc/self/fd/%d", fd);
-  }
-};
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static MemoryFile file;
+  static MemoryFile file("nifti");
   static const bool quiet = (platform::headless::SetMessageBoxEcho(false), true);
   (void)quiet;
-  if (ftruncate(file.fd, 0) != 0) std::abort();
-  if (size > 0 && pwrite(file.fd, data, size, 0) != static_cast<ssize_t>(size)) std::abort();
+  const char* path = file.Hold(data, size);
 
   // Damaged headers are the interesting inputs: read whether or not the
   // bytes pass for NIfTI.
-  (void)IsNiftiFile(file.path);
+  (void)IsNiftiFile(path);
   std::string reason;
-  VOXSPACE* volume = LoadNifti(file.path, reason);
+  VOXSPACE* volume = LoadNifti(path, reason);
   if (volume) {
     // Every voxel the viewer may address must be inside the buffer.
     const std::uint64_t voxels = std::uint64_t{volume->dimX} * volume->dimY * volume->dimZ;

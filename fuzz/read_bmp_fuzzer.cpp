@@ -1,13 +1,11 @@
 // Feeds arbitrary bytes to the BMP reader (the part of the texture load
 // before the upload) through an in-memory file: every path must end
 // cleanly, with the pixels fully inside their buffer when it succeeds.
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
+#include "memory_file.h"
 #include "render/bmp_reader.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -17,11 +15,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const int fd = memfd_create("bmp", 0);
-  static char path[64];
-  if (!path[0]) std::snprintf(path, sizeof path, "/proc/self/fd/%d", fd);
-  if (fd < 0 || ftruncate(fd, 0) != 0) std::abort();
-  if (size > 0 && pwrite(fd, data, size, 0) != static_cast<ssize_t>(size)) std::abort();
+  static MemoryFile file("bmp");
+  const char* path = file.Hold(data, size);
 
   BmpPixels pixels;
   if (ReadBmpPixels(path, pixels)) {
