@@ -9,15 +9,28 @@
 
 namespace {
 
-std::string RootTree() {
+std::string CommandOutput(const std::string& command) {
   std::string text;
-  std::FILE* pipe = popen("xwininfo -root -tree 2>/dev/null", "r");
+  std::FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
   if (!pipe) return text;
   char block[4096];
   size_t n = 0;
   while ((n = std::fread(block, 1, sizeof block, pipe)) > 0) text.append(block, n);
   pclose(pipe);
   return text;
+}
+
+std::string RootTree() { return CommandOutput("xwininfo -root -tree"); }
+
+// A window shows in the tree as soon as it is created, but it takes the
+// focus only once it is mapped: a box may be found a moment before that.
+bool WaitUntilViewable(const std::string& windowId, std::chrono::milliseconds deadline) {
+  const auto end = std::chrono::steady_clock::now() + deadline;
+  while (CommandOutput("xwininfo -id " + windowId).find("IsViewable") == std::string::npos) {
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return true;
 }
 
 }  // namespace
@@ -61,7 +74,8 @@ std::optional<std::string> WaitForWindow(const std::string& title,
 }
 
 bool PressKey(const std::string& windowId, const std::string& key) {
-  return RunToEnd({"xdotool", "windowfocus", "--sync", windowId}) == 0 &&
+  return WaitUntilViewable(windowId, std::chrono::seconds(30)) &&
+         RunToEnd({"xdotool", "windowfocus", "--sync", windowId}) == 0 &&
          RunToEnd({"xdotool", "key", "--clearmodifiers", key}) == 0;
 }
 
@@ -71,13 +85,7 @@ bool PressKeyIn(const std::string& title, const std::string& key) {
 }
 
 std::string WindowTitle(const std::string& windowId) {
-  std::string title;
-  std::FILE* pipe = popen(("xdotool getwindowname " + windowId + " 2>/dev/null").c_str(), "r");
-  if (!pipe) return title;
-  char block[1024];
-  std::size_t n = 0;
-  while ((n = std::fread(block, 1, sizeof block, pipe)) > 0) title.append(block, n);
-  pclose(pipe);
+  std::string title = CommandOutput("xdotool getwindowname " + windowId);
   while (!title.empty() && title.back() == '\n') title.pop_back();
   return title;
 }

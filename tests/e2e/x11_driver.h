@@ -14,7 +14,8 @@ std::optional<std::string> FindWindow(const std::string& title);
 std::optional<std::string> WaitForWindow(
     const std::string& title, std::chrono::milliseconds deadline = std::chrono::seconds(30));
 
-// Gives the window the focus, then presses the key (an xdotool key name).
+// Waits until the window is mapped, gives it the focus, then presses the key
+// (an xdotool key name).
 bool PressKey(const std::string& windowId, const std::string& key);
 
 // Waits for the window with this title, then presses the key in it.
