@@ -8,6 +8,7 @@
 #include "app/app_state.h"
 #include "render/frame_display.h"
 #include "render/scene_setup.h"
+#include "surface/gl_capability.h"
 
 const char kHelpText[] =
     " Turn : \n"

@@ -7,14 +7,7 @@
 #include <limits>
 
 #include "app/app_state.h"
-
-void SetCapability(GLenum capability, bool on) {
-  if (on) {
-    glEnable(capability);
-  } else {
-    glDisable(capability);
-  }
-}
+#include "surface/gl_capability.h"
 
 void SetTextureFilter(GLint filter) {
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);

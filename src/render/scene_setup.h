@@ -12,8 +12,8 @@ constexpr int kTexturePathSize = 512;
 // Needs the context current; always 1.
 int SetupScene();
 
-// The pieces of the state that key commands change again later.
-void SetCapability(GLenum capability, bool on);
+// The pieces of the state that key commands change again later (the
+// capabilities with SetCapability).
 void SetTextureFilter(GLint filter);  // GL_LINEAR or GL_NEAREST, both ways
 // Where the polar camera's fog starts and ends for a volume dimX wide (the
 // interior's width, unsigned as the volume's: a width below 2 wraps).

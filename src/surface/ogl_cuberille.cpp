@@ -10,6 +10,7 @@
 
 #include "platform/winapi.h"
 #include "surface/direction_tables.h"
+#include "surface/gl_capability.h"
 #include "surface/label_palette.h"
 
 OGLcuberille::OGLcuberille()
@@ -45,11 +46,7 @@ void OGLcuberille::SetRenderMethod(int method) {
 
 void OGLcuberille::SetTexturing(int on) {
   textured = on;
-  if (on) {
-    glEnable(GL_TEXTURE_2D);
-  } else {
-    glDisable(GL_TEXTURE_2D);
-  }
+  SetCapability(GL_TEXTURE_2D, on != 0);
   ApplyRenderMethod();
 }
 
