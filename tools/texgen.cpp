@@ -9,29 +9,35 @@
 
 namespace {
 
+constexpr std::uint32_t kFileHeaderBytes = 14, kInfoHeaderBytes = 40;
+constexpr std::uint32_t kPixelsOffset = kFileHeaderBytes + kInfoHeaderBytes;
+constexpr std::uint32_t kBytesPerPixel = 3;      // 24 bits: blue, green, red
+constexpr std::uint32_t kPixelsPerMetre = 2835;  // 72 dpi
+constexpr int kDefaultSize = 64, kSmallestSize = 8, kLargestSize = 1024;
+
 void PutLittleEndian(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
 }
 
 std::vector<std::uint8_t> Tile(int size) {
-  const std::uint32_t rowBytes =
-      static_cast<std::uint32_t>(size) * 3;  // a multiple of 4: no padding
+  // A power of two from 8 up: each row is a multiple of 4 bytes, unpadded.
+  const std::uint32_t rowBytes = static_cast<std::uint32_t>(size) * kBytesPerPixel;
   const std::uint32_t pixelBytes = rowBytes * static_cast<std::uint32_t>(size);
   std::vector<std::uint8_t> out;
   out.push_back('B');
   out.push_back('M');
-  PutLittleEndian(out, 54 + pixelBytes, 4);  // bfSize
-  PutLittleEndian(out, 0, 4);                // reserved
-  PutLittleEndian(out, 54, 4);               // bfOffBits
-  PutLittleEndian(out, 40, 4);               // biSize
+  PutLittleEndian(out, kPixelsOffset + pixelBytes, 4);  // bfSize
+  PutLittleEndian(out, 0, 4);                           // reserved
+  PutLittleEndian(out, kPixelsOffset, 4);               // bfOffBits
+  PutLittleEndian(out, kInfoHeaderBytes, 4);            // biSize
   PutLittleEndian(out, static_cast<std::uint32_t>(size), 4);
   PutLittleEndian(out, static_cast<std::uint32_t>(size), 4);
-  PutLittleEndian(out, 1, 2);   // planes
-  PutLittleEndian(out, 24, 2);  // bits per pixel
-  PutLittleEndian(out, 0, 4);   // no compression
+  PutLittleEndian(out, 1, 2);  // planes
+  PutLittleEndian(out, kBytesPerPixel * 8, 2);
+  PutLittleEndian(out, 0, 4);  // no compression
   PutLittleEndian(out, pixelBytes, 4);
-  PutLittleEndian(out, 2835, 4);  // 72 dpi
-  PutLittleEndian(out, 2835, 4);
+  PutLittleEndian(out, kPixelsPerMetre, 4);
+  PutLittleEndian(out, kPixelsPerMetre, 4);
   PutLittleEndian(out, 0, 4);
   PutLittleEndian(out, 0, 4);
   const int rim = size / 16 > 0 ? size / 16 : 1;
@@ -51,8 +57,8 @@ std::vector<std::uint8_t> Tile(int size) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int size = argc > 2 ? std::atoi(argv[2]) : 64;
-  if (argc < 2 || size < 8 || size > 1024 || (size & (size - 1)) != 0) {
+  const int size = argc > 2 ? std::atoi(argv[2]) : kDefaultSize;
+  if (argc < 2 || size < kSmallestSize || size > kLargestSize || (size & (size - 1)) != 0) {
     std::fprintf(stderr, "usage: texgen OUT.bmp [SIZE]   SIZE a power of two, 8 to 1024\n");
     return 2;
   }

@@ -12,6 +12,11 @@ namespace {
 
 constexpr const char* kLog = "OGLtexture::ReadBMP()  ";
 constexpr std::int64_t kLargestCount = 0x7FFFFFFF;  // sizes must fit a signed 32-bit count
+constexpr std::uint16_t kBmpType = 0x4D42;          // "BM", little-endian
+constexpr std::uint16_t kBitsPerPixel = 24;         // blue, green, red
+constexpr std::int64_t kBytesPerPixel = kBitsPerPixel / 8;
+constexpr std::int64_t kRowAlignment = 4;   // every row starts on a 4-byte boundary
+constexpr std::uint32_t kUncompressed = 0;  // BI_RGB
 
 struct BmpHeader {
   std::uint16_t bfType;
@@ -53,8 +58,8 @@ enum class PixelResult { kRead, kNoMemory, kShort, kSeekFailed };
 
 PixelResult ReadRows(std::FILE* file, const BmpHeader& h, unsigned char*& pixels) {
   if (h.biWidth <= 0 || h.biHeight <= 0) return PixelResult::kNoMemory;
-  const std::int64_t rowBytes = std::int64_t{h.biWidth} * 3;
-  const std::int64_t paddedRow = (rowBytes + 3) / 4 * 4;
+  const std::int64_t rowBytes = std::int64_t{h.biWidth} * kBytesPerPixel;
+  const std::int64_t paddedRow = (rowBytes + kRowAlignment - 1) / kRowAlignment * kRowAlignment;
   if (h.biHeight > kLargestCount / paddedRow) return PixelResult::kNoMemory;
   const std::int64_t fileBytes = paddedRow * h.biHeight;
   pixels = static_cast<unsigned char*>(std::malloc(static_cast<std::size_t>(fileBytes)));
@@ -93,10 +98,10 @@ bool ReadBmpPixels(const char* path, BmpPixels& out) {
   }
   BmpHeader h{};
   if (!ReadField(file, h.bfType)) return Fail(file, path, nullptr, nullptr);
-  if (h.bfType != 0x4D42) return Fail(file, path, "not a BMP file", nullptr);
+  if (h.bfType != kBmpType) return Fail(file, path, "not a BMP file", nullptr);
   if (!ReadRestOfHeader(file, h) || h.biPlanes != 1) return Fail(file, path, nullptr, nullptr);
-  if (h.biBitCount != 24) return Fail(file, path, "unsupported bit depth", nullptr);
-  if (h.biCompression != 0) return Fail(file, path, "unsupported compression", nullptr);
+  if (h.biBitCount != kBitsPerPixel) return Fail(file, path, "unsupported bit depth", nullptr);
+  if (h.biCompression != kUncompressed) return Fail(file, path, "unsupported compression", nullptr);
 
   unsigned char* pixels = nullptr;
   switch (ReadRows(file, h, pixels)) {

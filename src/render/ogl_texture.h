@@ -2,6 +2,8 @@
 // keeps a copy of the pixels. One process-wide instance, theTexture.
 #pragma once
 
+#include <GL/gl.h>
+
 #include <cstdint>
 
 class OGLtexture {
@@ -20,7 +22,8 @@ class OGLtexture {
   std::int32_t width = 0;
   std::int32_t height = 0;
   std::int32_t unused = 0;
-  std::int32_t internalFormat = 0x8051;  // GL_RGB8; the upload uses fixed formats
-  std::int32_t pixelFormat = 0x1907;     // GL_RGB
-  unsigned char* image = nullptr;        // width*height*3 bytes, blue-green-red, bottom row first
+  // What the record says of the texture; the upload uses fixed formats.
+  std::int32_t internalFormat = GL_RGB8;
+  std::int32_t pixelFormat = GL_RGB;
+  unsigned char* image = nullptr;  // width*height*3 bytes, blue-green-red, bottom row first
 };
