@@ -8,6 +8,8 @@
 // innermost) would read one byte per slice; instead each y plane is read
 // in memory order twice: once to count each x's faces, which fixes where
 // its quads go, then to write them there.
+#include "surface/quad_arrays.h"
+
 #include <sys/mman.h>
 
 #include <algorithm>
@@ -226,6 +228,18 @@ bool BuildMergedDirection(const VOXSPACE* volume, const float voxelSize[3],
 }
 
 }  // namespace
+
+std::optional<std::int32_t> WriteFaceQuads(const VOXSPACE& volume, const float voxelSize[3],
+                                           const LabelColors* colors,
+                                           QuadList (&lists)[kFaceDirections]) {
+  const VolumeView view(volume);
+  if (!view.HasInterior()) return 0;
+  const Placement place(view, voxelSize);
+  QuadWriter writer(lists, colors);
+  if (!WriteAllFaces(view, place, writer)) return std::nullopt;
+  return writer.Total();
+}
+
 }  // namespace surface
 
 std::int32_t OGLcuberille::BuildMergedQuads() {
@@ -263,13 +277,7 @@ std::int32_t OGLcuberille::BuildQuads() {
       return 0;
     }
   }
-  const VolumeView view(*voxSpace);
-  if (!view.HasInterior()) return 0;
-  const Placement place(view, voxelSize);
-  QuadWriter writer(quadLists, BuildColors());
-  if (!WriteAllFaces(view, place, writer)) {
-    ReleaseQuadArrays();  // as for any allocation failure of the build
-    return 0;
-  }
-  return writer.Total();
+  const auto written = WriteFaceQuads(*voxSpace, voxelSize, BuildColors(), quadLists);
+  if (!written) ReleaseQuadArrays();  // as for any allocation failure of the build
+  return written.value_or(0);
 }

@@ -1,0 +1,22 @@
+// The QUADS geometry's writer: one quad per exposed face of the interior,
+// in the census's visiting order. The surface object's BuildQuads sizes
+// its arrays by the census and fills them with it.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "surface/surface_types.h"
+#include "voxel/voxspace.h"
+
+namespace surface {
+
+// Writes into each list's quads, never past its quadCount (the census
+// count it was allocated for); corners take the colour of their voxel's
+// value when `colors` is given. The number of quads written, or nothing
+// when the writer's small scratch table cannot be had.
+std::optional<std::int32_t> WriteFaceQuads(const VOXSPACE& volume, const float voxelSize[3],
+                                           const LabelColors* colors,
+                                           QuadList (&lists)[kFaceDirections]);
+
+}  // namespace surface
