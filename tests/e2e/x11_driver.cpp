@@ -24,7 +24,7 @@ std::string RootTree() { return CommandOutput("xwininfo -root -tree"); }
 
 // A window shows in the tree as soon as it is created, but it takes the
 // focus only once it is mapped: a box may be found a moment before that.
-bool WaitUntilViewable(const std::string& windowId, std::chrono::milliseconds deadline) {
+bool WaitUntilViewable(const std::string& windowId, std::chrono::steady_clock::duration deadline) {
   const auto end = std::chrono::steady_clock::now() + deadline;
   while (CommandOutput("xwininfo -id " + windowId).find("IsViewable") == std::string::npos) {
     if (std::chrono::steady_clock::now() >= end) return false;
@@ -57,7 +57,8 @@ std::optional<std::string> WaitForWindowStartingWith(const std::string& prefix,
                                                      std::chrono::milliseconds deadline) {
   const auto end = std::chrono::steady_clock::now() + deadline;
   for (;;) {
-    if (auto id = FindWindowMatching(" \"" + prefix)) return id;
+    if (auto id = FindWindowMatching(" \"" + prefix))
+      return WaitUntilViewable(*id, end - std::chrono::steady_clock::now()) ? id : std::nullopt;
     if (std::chrono::steady_clock::now() >= end) return std::nullopt;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
@@ -67,7 +68,8 @@ std::optional<std::string> WaitForWindow(const std::string& title,
                                          std::chrono::milliseconds deadline) {
   const auto end = std::chrono::steady_clock::now() + deadline;
   for (;;) {
-    if (auto id = FindWindow(title)) return id;
+    if (auto id = FindWindow(title))
+      return WaitUntilViewable(*id, end - std::chrono::steady_clock::now()) ? id : std::nullopt;
     if (std::chrono::steady_clock::now() >= end) return std::nullopt;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }

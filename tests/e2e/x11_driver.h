@@ -10,7 +10,8 @@
 // The id of a top-level window with exactly this title, if there is one.
 std::optional<std::string> FindWindow(const std::string& title);
 
-// Polls for the window until the deadline.
+// Polls for the window until the deadline, and returns it once it is mapped
+// (it takes the focus and keys only then).
 std::optional<std::string> WaitForWindow(
     const std::string& title, std::chrono::milliseconds deadline = std::chrono::seconds(30));
 
@@ -33,6 +34,7 @@ bool WaitForTitle(const std::string& windowId, const std::string& title,
 // Runs xdotool with the arguments; true when it succeeded.
 bool Xdotool(const std::vector<std::string>& arguments);
 
-// The id of the first top-level window whose title starts with `prefix`.
+// The id of the first top-level window whose title starts with `prefix`,
+// once it is mapped.
 std::optional<std::string> WaitForWindowStartingWith(
     const std::string& prefix, std::chrono::milliseconds deadline = std::chrono::seconds(30));
