@@ -6,58 +6,33 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <type_traits>
 #include <vector>
 
+#include "voxel/nifti_header.h"
+
 namespace {
 
-constexpr std::size_t kHeaderBytes = 348;
+using nifti::kNifti1;
+
 // One byte per voxel in a buffer a CUB file's 32-bit DAT1 size can hold,
 // so that whatever the viewer shows, cubconvert can write.
-constexpr std::uint64_t kLargestVolume = 0xFFFFFFFFull;
+constexpr std::uint64_t kLargestVolume = std::numeric_limits<std::uint32_t>::max();
 // Blocks of stored values are read and turned into voxels a MiB at a time.
 constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
+// A data offset beyond this marks a damaged header; one up to it becomes
+// a file position without overflow.
+constexpr float kFarthestDataOffset = 1e12f;
 
-// The data type codes of NIfTI-1 this reader turns into voxels.
-enum : int {
-  kUint8 = 2,
-  kInt16 = 4,
-  kInt32 = 8,
-  kFloat32 = 16,
-  kFloat64 = 64,
-  kInt8 = 256,
-  kUint16 = 512,
-  kUint32 = 768
-};
-
-// Every type code the format defines, the complex, RGB and 64-bit ones
-// included: those are refused as unsupported, other codes as unreadable.
-bool IsDefinedType(int datatype) {
-  switch (datatype) {
-    case kUint8:
-    case kInt16:
-    case kInt32:
-    case kFloat32:
-    case kFloat64:
-    case kInt8:
-    case kUint16:
-    case kUint32:
-    case 32:
-    case 128:
-    case 1024:
-    case 1280:
-    case 1536:
-    case 1792:
-    case 2048:
-    case 2304:
-      return true;
-    default:
-      return false;
-  }
-}
+// A gzipped file starts with these two bytes and ends with the length of
+// what it holds, modulo 2^32, as a 32-bit little-endian word.
+constexpr unsigned char kGzipMagic[2] = {0x1F, 0x8B};
+using GzipTrailer = std::uint32_t;
 
 template <typename T>
 T Field(const unsigned char* bytes, std::size_t at, bool swapped) {
@@ -69,12 +44,18 @@ T Field(const unsigned char* bytes, std::size_t at, bool swapped) {
   return value;
 }
 
+template <typename T>
+T Field(const unsigned char* bytes, nifti::HeaderField<T> field, bool swapped,
+        std::size_t index = 0) {
+  return Field<T>(bytes, field.offset + index * sizeof(T), swapped);
+}
+
 // What the file system says about a regular file: its length and, for a
 // gzipped one, the length its trailer states (modulo 2^32).
 struct FileFacts {
   std::uint64_t size = 0;
   bool gzipped = false;
-  std::uint32_t trailerSize = 0;
+  GzipTrailer trailerSize = 0;
 };
 
 // Only regular files: a pipe read here would be empty for the CUB reader
@@ -88,12 +69,14 @@ int OpenRegularFile(const char* path, FileFacts& facts) {
     return -1;
   }
   facts.size = static_cast<std::uint64_t>(status.st_size);
-  unsigned char magic[2] = {0, 0};
-  facts.gzipped = pread(fd, magic, 2, 0) == 2 && magic[0] == 0x1F && magic[1] == 0x8B;
-  unsigned char trailer[4] = {0, 0, 0, 0};
-  if (facts.gzipped && facts.size >= 4 &&
-      pread(fd, trailer, 4, static_cast<off_t>(facts.size - 4)) == 4) {
-    facts.trailerSize = Field<std::uint32_t>(trailer, 0, false);
+  unsigned char magic[sizeof kGzipMagic] = {};
+  facts.gzipped = pread(fd, magic, sizeof magic, 0) == sizeof magic &&
+                  std::memcmp(magic, kGzipMagic, sizeof magic) == 0;
+  unsigned char trailer[sizeof(GzipTrailer)] = {};
+  if (facts.gzipped && facts.size >= sizeof trailer &&
+      pread(fd, trailer, sizeof trailer, static_cast<off_t>(facts.size - sizeof trailer)) ==
+          sizeof trailer) {
+    facts.trailerSize = Field<GzipTrailer>(trailer, 0, false);
   }
   return fd;
 }
@@ -112,63 +95,77 @@ bool ReadExactly(gzFile stream, void* out, std::size_t count) {
   return gzread(stream, out, static_cast<unsigned>(count)) == static_cast<int>(count);
 }
 
+// True when sizeof_hdr, read in the given byte order, is the header's length.
+bool StatesHeaderSize(const unsigned char* header, bool swapped) {
+  return Field(header, kNifti1.sizeofHdr, swapped) == static_cast<std::int32_t>(kNifti1.bytes);
+}
+
+template <std::size_t N>
+bool HasMagic(const unsigned char* header, const char (&magic)[N]) {
+  return std::memcmp(header + kNifti1.magic, magic, sizeof magic) == 0;
+}
+
 bool IsHeader(const unsigned char* header) {
-  const bool sized =
-      Field<std::int32_t>(header, 0, false) == 348 || Field<std::int32_t>(header, 0, true) == 348;
-  return sized &&
-         (std::memcmp(header + 344, "n+1", 4) == 0 || std::memcmp(header + 344, "ni1", 4) == 0);
+  const bool sized = StatesHeaderSize(header, false) || StatesHeaderSize(header, true);
+  return sized && (HasMagic(header, nifti::kSingleFileMagic) ||
+                   HasMagic(header, nifti::kSeparateHeaderMagic));
 }
 
 // The header fields the reader uses, in the machine's byte order.
 struct Header {
   bool swapped = false;
   int rank = 0;
-  std::int16_t dims[8] = {};
+  decltype(kNifti1.dim)::Type dims[nifti::kMaxRank + 1] = {};
   int datatype = 0;
   int bitpix = 0;
   float offset = 0;
   double slope = 1, intercept = 0;
 };
 
-// The checks cubconvert made before it read through the NIfTI C library,
-// in the same order and with the same texts.
+// The header's size and magic, the dimensions, the value width and data
+// offset, then whether the file is long enough for them: each check relies
+// on those before it, and the first that fails gives its reason.
 std::string CheckHeader(const unsigned char* bytes, const FileFacts& facts, const std::string& path,
                         Header& header) {
-  header.swapped = Field<std::int32_t>(bytes, 0, false) != 348;
-  if (Field<std::int32_t>(bytes, 0, header.swapped) != 348)
+  header.swapped = !StatesHeaderSize(bytes, false);
+  if (!StatesHeaderSize(bytes, header.swapped))
     return "not a NIfTI-1 file (wrong header size): " + path;
-  if (std::memcmp(bytes + 344, "n+1", 4) != 0)
+  if (!HasMagic(bytes, nifti::kSingleFileMagic))
     return "not a single-file NIfTI-1 (.nii) file: " + path;
-  header.rank = Field<std::int16_t>(bytes, 40, header.swapped);
-  if (header.rank < 1 || header.rank > 7) return "bad dimensions in " + path;
+  header.rank = Field(bytes, kNifti1.dim, header.swapped);
+  if (header.rank < 1 || header.rank > nifti::kMaxRank) return "bad dimensions in " + path;
   // Seven dimensions of up to 32767 overflow 64 bits: no file holds that
   // many values, though a gzip trailer (modulo 4 GiB) cannot say so.
   std::uint64_t values = 1;
   bool huge = false;
   for (int d = 1; d <= header.rank; ++d) {
-    header.dims[d] = Field<std::int16_t>(bytes, 40 + 2 * d, header.swapped);
+    header.dims[d] = Field(bytes, kNifti1.dim, header.swapped, d);
     if (header.dims[d] < 1) return "bad dimensions in " + path;
     huge =
         huge || __builtin_mul_overflow(values, static_cast<std::uint64_t>(header.dims[d]), &values);
   }
-  header.datatype = Field<std::int16_t>(bytes, 70, header.swapped);
-  header.bitpix = Field<std::int16_t>(bytes, 72, header.swapped);
-  header.offset = Field<float>(bytes, 108, header.swapped);
-  if (header.bitpix < 8 || !(header.offset >= 348) || header.offset > 1e12f)
+  header.datatype = Field(bytes, kNifti1.datatype, header.swapped);
+  header.bitpix = Field(bytes, kNifti1.bitpix, header.swapped);
+  header.offset = Field(bytes, kNifti1.voxOffset, header.swapped);
+  // Values of whole bytes only, and voxel data after the header.
+  if (header.bitpix < CHAR_BIT || !(header.offset >= kNifti1.bytes) ||
+      header.offset > kFarthestDataOffset)
     return "bad header in " + path;
   std::uint64_t needed = 0;
   huge = huge ||
-         __builtin_mul_overflow(values, static_cast<std::uint64_t>(header.bitpix / 8), &needed) ||
+         __builtin_mul_overflow(values, static_cast<std::uint64_t>(header.bitpix / CHAR_BIT),
+                                &needed) ||
          __builtin_add_overflow(needed, static_cast<std::uint64_t>(header.offset), &needed);
   // A gzip trailer states the length modulo 4 GiB: beyond that it cannot
   // tell, and the read finds out.
-  const bool enough = facts.gzipped ? huge || needed > 0xFFFFFFFFull || facts.trailerSize >= needed
+  const bool enough = facts.gzipped ? huge || needed > std::numeric_limits<GzipTrailer>::max() ||
+                                          facts.trailerSize >= needed
                                     : !huge && facts.size >= needed;
   if (!enough) return "the voxel data of " + path + " is cut short";
   // The slope scales only when it is a number other than 0; a value that
   // is not finite counts as 0, as the NIfTI C library reads it.
-  const float slope = Field<float>(bytes, 112, header.swapped);
-  const float intercept = Field<float>(bytes, 116, header.swapped);
+  const float slope = Field(bytes, kNifti1.sclSlope, header.swapped);
+  const float intercept = Field(bytes, kNifti1.sclInter, header.swapped);
   if (std::isfinite(slope) && slope != 0) {
     header.slope = slope;
     header.intercept = std::isfinite(intercept) ? intercept : 0;
@@ -244,7 +241,7 @@ bool IsNiftiFile(const char* path) {
   const int fd = OpenRegularFile(path, facts);
   if (fd < 0) return false;
   const GzStream stream = OpenStream(fd);
-  unsigned char header[kHeaderBytes];
+  unsigned char header[kNifti1.bytes];
   return stream && ReadExactly(stream.get(), header, sizeof header) && IsHeader(header);
 }
 
@@ -255,12 +252,14 @@ std::string ReadNifti(const std::string& path, const NiftiVoxelRule& rule,
   if (fd < 0) return "cannot open " + path;
   const GzStream stream = OpenStream(fd);
   if (!stream) return "cannot open " + path;
-  unsigned char bytes[kHeaderBytes];
+  unsigned char bytes[kNifti1.bytes];
   if (!ReadExactly(stream.get(), bytes, sizeof bytes))
     return "not a NIfTI-1 file (too short): " + path;
   Header header;
   if (std::string e = CheckHeader(bytes, facts, path, header); !e.empty()) return e;
-  if (!IsDefinedType(header.datatype)) return "not a readable NIfTI-1 file: " + path;
+  // A code the format does not define marks a damaged file; a defined one
+  // without a reader below is refused as unsupported.
+  if (!nifti::IsDefinedType(header.datatype)) return "not a readable NIfTI-1 file: " + path;
 
   // The first volume of a series; dimensions beyond the rank count as 1.
   const std::uint64_t nx = static_cast<std::uint64_t>(header.dims[1]);
@@ -274,28 +273,28 @@ std::string ReadNifti(const std::string& path, const NiftiVoxelRule& rule,
                                  unsigned char*, const std::string&);
   Reader read = nullptr;
   switch (header.datatype) {
-    case kUint8:
+    case nifti::kUint8:
       read = ReadVoxels<std::uint8_t>;
       break;
-    case kInt8:
+    case nifti::kInt8:
       read = ReadVoxels<std::int8_t>;
       break;
-    case kInt16:
+    case nifti::kInt16:
       read = ReadVoxels<std::int16_t>;
       break;
-    case kUint16:
+    case nifti::kUint16:
       read = ReadVoxels<std::uint16_t>;
       break;
-    case kInt32:
+    case nifti::kInt32:
       read = ReadVoxels<std::int32_t>;
       break;
-    case kUint32:
+    case nifti::kUint32:
       read = ReadVoxels<std::uint32_t>;
       break;
-    case kFloat32:
+    case nifti::kFloat32:
       read = ReadVoxels<float>;
       break;
-    case kFloat64:
+    case nifti::kFloat64:
       read = ReadVoxels<double>;
       break;
     default:

@@ -1,3 +1,12 @@
+// SDL backend: the display.
+// Supports: DisplayAvailable, starting SDL's video once on the display the
+//           environment names (x11 for DISPLAY, else wayland; a driver named
+//           in SDL_VIDEODRIVER wins), tried for about a second while a bare
+//           X server regenerates (the reason on standard error when it
+//           fails); interrupt and termination signals left to end the
+//           process; on X11, a TrueColor visual with 8-bit colour channels,
+//           the offscreen context's depth bits and double buffering.
+// Not supported: other video drivers (offscreen, dummy): they count as no display.
 #include "platform/sdl/display.h"
 
 #include <GL/glx.h>
