@@ -9,6 +9,18 @@
 // takes the same span of every following line that has all of it. The
 // corners are computed from voxel indices alone, so neighbouring
 // rectangles meet at exactly the same coordinates.
+//
+// What it gives, counted over all six directions of the volume as the
+// viewer holds it (the merged quad arrays against one quad per face):
+//
+//   volume                               faces      rectangles  vertices per face
+//   head-sized scan, 181x217x181         473,408    186,595     1.58 instead of 4
+//   phantom 96^3 (samples/phantom.cub)   59,928     23,910      1.60 instead of 4
+//   phantom 512^3                        1,710,266  664,551     1.55 instead of 4
+//
+// (cubgen scan 181x217x181, cubgen phantom 512.) The strips take about 3.1
+// vertices per face on the same volumes: merging halves them. Colours by
+// value, whose rectangles hold one value each, add less than 0.3%.
 #pragma once
 
 #include <cstdint>

@@ -18,7 +18,6 @@
 #include "surface/bit_lines.h"
 #include "surface/byte_vectors.h"
 #include "surface/direction_tables.h"
-#include "surface/merged_scan.h"
 #include "surface/ogl_cuberille.h"
 #include "surface/volume_view.h"
 
@@ -28,15 +27,6 @@ namespace {
 // Big arrays are asked for in huge pages: first-touch page faults would
 // otherwise cost as much as writing the quads.
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
-
-Quad* AllocateQuads(std::uint32_t count) {
-  const std::size_t bytes = std::size_t{count} * sizeof(Quad);
-  if (bytes < 2 * kHugePage) return static_cast<Quad*>(std::malloc(bytes ? bytes : 1));
-  const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
-  void* memory = std::aligned_alloc(kHugePage, rounded);
-  if (memory) madvise(memory, rounded, MADV_HUGEPAGE);
-  return static_cast<Quad*>(memory);
-}
 
 struct Cell {
   float low[3];
@@ -176,58 +166,16 @@ bool WriteAllFaces(const VolumeView& view, const Placement& place, QuadWriter& o
   return true;
 }
 
-// Counts the rectangles of a direction (a first pass sizes the array).
-struct RectangleCounter {
-  std::uint64_t vertices = 0;
-  void Normal(const float*) {}
-  void Color(const float*) {}
-  void Begin() {}
-  void TexCoord(float, float) {}
-  void Vertex(float, float, float) { ++vertices; }
-  void End() {}
-};
-
-// Writes the rectangles as quads into an array of exactly `count`.
-class RectangleWriter {
- public:
-  RectangleWriter(Quad* quads, std::uint64_t count) : quads_(quads), end_(4 * count) {}
-  void Normal(const float*) {}
-  void Color(const float* rgb) { std::copy(rgb, rgb + 3, color_); }
-  void Begin() {}
-  void TexCoord(float s, float t) { s_ = s, t_ = t; }
-  void Vertex(float x, float y, float z) {
-    if (next_ >= end_) return;
-    ::Vertex& v = quads_[next_ / 4].corners[next_ % 4];
-    v.x = x, v.y = y, v.z = z, v.s = s_, v.t = t_;
-    std::copy(color_, color_ + 3, v.color);
-    ++next_;
-  }
-  void End() {}
-
- private:
-  Quad* quads_;
-  std::uint64_t end_;
-  std::uint64_t next_ = 0;
-  float s_ = 0, t_ = 0;
-  float color_[3] = {};
-};
-
-template <FaceDirection D>
-bool BuildMergedDirection(const VOXSPACE* volume, const float voxelSize[3],
-                          const LabelColors* colors, QuadList& list) {
-  RectangleCounter counter;
-  ScanRectangles<D>(volume, voxelSize, true, RunExtent::kInterior, counter, colors);
-  const std::uint64_t count = counter.vertices / 4;
-  if (count > UINT32_MAX) return false;
-  list.quadCount = static_cast<std::uint32_t>(count);
-  list.quads = AllocateQuads(list.quadCount);
-  if (!list.quads) return false;
-  RectangleWriter writer(list.quads, count);
-  ScanRectangles<D>(volume, voxelSize, true, RunExtent::kInterior, writer, colors);
-  return true;
-}
-
 }  // namespace
+
+Quad* AllocateQuads(std::uint32_t count) {
+  const std::size_t bytes = std::size_t{count} * sizeof(Quad);
+  if (bytes < 2 * kHugePage) return static_cast<Quad*>(std::malloc(bytes ? bytes : 1));
+  const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+  void* memory = std::aligned_alloc(kHugePage, rounded);
+  if (memory) madvise(memory, rounded, MADV_HUGEPAGE);
+  return static_cast<Quad*>(memory);
+}
 
 std::optional<std::int32_t> WriteFaceQuads(const VOXSPACE& volume, const float voxelSize[3],
                                            const LabelColors* colors,
@@ -241,26 +189,6 @@ std::optional<std::int32_t> WriteFaceQuads(const VOXSPACE& volume, const float v
 }
 
 }  // namespace surface
-
-std::int32_t OGLcuberille::BuildMergedQuads() {
-  using namespace surface;
-  if (!voxSpace) return 0;
-  using Build = bool (*)(const VOXSPACE*, const float*, const LabelColors*, QuadList&);
-  static constexpr Build kBuilds[kFaceDirections] = {
-      BuildMergedDirection<LEFT>, BuildMergedDirection<RIGHT>, BuildMergedDirection<DOWN>,
-      BuildMergedDirection<UP>,   BuildMergedDirection<BACK>,  BuildMergedDirection<FRONT>};
-  std::uint64_t total = 0;
-  for (int d = 0; d < kFaceDirections; ++d) {
-    std::free(mergedQuads[d].quads);
-    mergedQuads[d] = QuadList{};
-    if (!kBuilds[d](voxSpace, voxelSize, BuildColors(), mergedQuads[d])) {
-      ReleaseQuadArrays(mergedQuads);  // none is drawn half built
-      return 0;
-    }
-    total += mergedQuads[d].quadCount;
-  }
-  return static_cast<std::int32_t>(std::min<std::uint64_t>(total, INT32_MAX));
-}
 
 std::int32_t OGLcuberille::BuildQuads() {
   using namespace surface;

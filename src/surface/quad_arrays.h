@@ -1,6 +1,7 @@
 // The QUADS geometry's writer: one quad per exposed face of the interior,
 // in the census's visiting order. The surface object's BuildQuads sizes
-// its arrays by the census and fills them with it.
+// its arrays by the census and fills them with it; the merged arrays
+// (merged_arrays.h) are allocated the same way.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,10 @@
 #include "voxel/voxspace.h"
 
 namespace surface {
+
+// An array of `count` quads, released with std::free; none when the memory
+// cannot be had. Big ones are asked for in huge pages.
+Quad* AllocateQuads(std::uint32_t count);
 
 // Writes into each list's quads, never past its quadCount (the census
 // count it was allocated for); corners take the colour of their voxel's
