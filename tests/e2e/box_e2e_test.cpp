@@ -5,49 +5,39 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <memory>
 #include <numeric>
 #include <string>
 #include <vector>
 
-#include "process.h"
-#include "screenshot.h"
-#include "temp_dir.h"
-#include "x11_driver.h"
+#include "e2e_fixture.h"
 
 namespace {
 
 using std::chrono::seconds;
 
-const std::string kStartTitle = "Qarmel phantom.cub   c f i l p q z";
-
-class BoxE2E : public ::testing::Test {
+class BoxE2E : public DisplayE2ETest {
  protected:
-  void SetUp() override { ASSERT_TRUE(HaveDisplay()) << "end-to-end tests need an X display"; }
-  std::string Start(std::unique_ptr<Process>& viewer) {
-    LaunchOptions options;
-    options.stdoutFile = dir.File("stdout.txt");
-    options.stderrFile = dir.File("stderr.txt");
-    // In the sanitizer build the leak report does not change the exit code:
-    // the test compares reports (the libraries keep a few blocks to the end).
+  // In the sanitizer build the leak report does not change the exit code:
+  // the test compares reports (the libraries keep a few blocks to the end).
+  LaunchOptions Options() const override {
+    LaunchOptions options = DisplayE2ETest::Options();
     const char* leakOptions = std::getenv("LSAN_OPTIONS");
     options.environment["LSAN_OPTIONS"] =
         std::string(leakOptions ? leakOptions : "") + ":exitcode=0";
-    viewer =
-        std::make_unique<Process>(std::vector<std::string>{QARMEL_BINARY, QARMEL_SAMPLE}, options);
-    const auto id = WaitForWindowStartingWith("Qarmel phantom.cub");
-    return id && WaitForTitle(*id, kStartTitle) ? *id : "";
+    return options;
+  }
+  std::string Start() {
+    const std::string id = StartViewer();
+    return !id.empty() && WaitForTitle(id, kStartTitle) ? id : "";
   }
   // Until the box's window is gone and the viewer has reaped the box's
   // process: it takes input again only then.
-  static bool WaitUntilClosed(const std::string& title, const Process& viewer) {
+  bool WaitUntilClosed(const std::string& title) {
     const auto end = std::chrono::steady_clock::now() + seconds(30);
     while (FindWindow(title))
       if (std::chrono::steady_clock::now() >= end) return false;
-    return WaitUntilChildless(viewer.pid());
+    return WaitUntilChildless(viewer->pid());
   }
-  std::string Stderr() const { return ReadTextFile(dir.File("stderr.txt")); }
-  TempDir dir;
 };
 
 // The blocks the leak checker reported at exit (0 without one).
@@ -57,21 +47,6 @@ int LeakedBlocks(const std::string& report) {
   if (at == std::string::npos) return 0;
   const auto in = report.find(" in ", at);
   return in == std::string::npos ? -1 : std::atoi(report.c_str() + in + 4);
-}
-
-bool ShowsTheVolume(const Screenshot& shot) {
-  return std::count_if(shot.pixels.begin(), shot.pixels.end(),
-                       [](const auto& p) { return p[0] + p[1] + p[2] > 90; }) > 1000;
-}
-
-// Polls the window until it shows the volume at the given width.
-std::optional<Screenshot> WaitForPicture(const std::string& id, int width) {
-  for (auto end = std::chrono::steady_clock::now() + seconds(20);
-       std::chrono::steady_clock::now() < end;) {
-    auto shot = CaptureWindow(id);
-    if (shot && shot->width == width && ShowsTheVolume(*shot)) return shot;
-  }
-  return std::nullopt;
 }
 
 // Text lines of a box: bands of rows with dark pixels, each with the
@@ -117,8 +92,7 @@ std::vector<TextLine> TextLines(const Screenshot& shot, int left, int bottom) {
 // description ("[0] \t toggle polar / fly camera", ...): the descriptions
 // start at one tab stop, with nothing drawn between bracket and description.
 TEST_F(BoxE2E, TheHelpBoxSetsDescriptionsAtOneTabStop) {
-  std::unique_ptr<Process> viewer;
-  const std::string id = Start(viewer);
+  const std::string id = Start();
   ASSERT_FALSE(id.empty());
   ASSERT_TRUE(Xdotool({"windowfocus", "--sync", id, "key", "space"}));
   const auto box = WaitForWindow("Qarmel user interface");
@@ -162,7 +136,7 @@ TEST_F(BoxE2E, TheHelpBoxSetsDescriptionsAtOneTabStop) {
             static_cast<long>(keyLines.size()))
       << "descriptions start at x " << ::testing::PrintToString(descriptionStarts);
   ASSERT_TRUE(PressKey(*box, "Return"));
-  ASSERT_TRUE(WaitUntilClosed("Qarmel user interface", *viewer));
+  ASSERT_TRUE(WaitUntilClosed("Qarmel user interface"));
   ASSERT_TRUE(Xdotool({"windowfocus", "--sync", id, "key", "Escape"}));
   EXPECT_EQ(viewer->WaitForExit(seconds(30)), 0);
 }
@@ -172,15 +146,14 @@ TEST_F(BoxE2E, TheHelpBoxSetsDescriptionsAtOneTabStop) {
 // sent a key (dropped); afterwards it shows the picture it showed before,
 // and ends leaving no more blocks behind than a run without boxes.
 TEST_F(BoxE2E, HundredBoxesInARowWhileTheOwnerIsResizedExposedAndTyped) {
-  std::unique_ptr<Process> viewer;
-  const std::string plain = Start(viewer);
+  const std::string plain = Start();
   ASSERT_FALSE(plain.empty());
   ASSERT_TRUE(WaitForPicture(plain, 512));
   ASSERT_TRUE(Xdotool({"windowfocus", "--sync", plain, "key", "Escape"}));
   ASSERT_EQ(viewer->WaitForExit(seconds(60)), 0) << Stderr();
   const int leakedWithoutBoxes = LeakedBlocks(Stderr());
 
-  const std::string id = Start(viewer);
+  const std::string id = Start();
   ASSERT_FALSE(id.empty());
   const auto before = WaitForPicture(id, 512);  // the window is black before the first frame
   ASSERT_TRUE(before);
@@ -199,15 +172,10 @@ TEST_F(BoxE2E, HundredBoxesInARowWhileTheOwnerIsResizedExposedAndTyped) {
         << "box " << box << ": the owner repaints at its new size";
     ASSERT_TRUE(Xdotool({"windowfocus", "--sync", id, "key", "c"})) << "box " << box;
     ASSERT_TRUE(PressKey(*boxId, "Return")) << "box " << box;
-    ASSERT_TRUE(WaitUntilClosed("Geometry Info", *viewer)) << "box " << box;
+    ASSERT_TRUE(WaitUntilClosed("Geometry Info")) << "box " << box;
   }
   ASSERT_TRUE(Xdotool({"windowsize", "--sync", id, "512", "512"}));
-  int fewest = before->width * before->height;
-  for (auto end = std::chrono::steady_clock::now() + seconds(20);
-       fewest > 0 && std::chrono::steady_clock::now() < end;)
-    if (const auto now = CaptureWindow(id))
-      fewest = std::min(fewest, CountDifferences(*now, *before, 0));
-  EXPECT_EQ(fewest, 0)
+  EXPECT_EQ(FewestDifferences(id, *before), 0)
       << "pixels that differ from the picture before the boxes (culling off shows)";
   ASSERT_TRUE(Xdotool({"windowfocus", "--sync", id, "key", "Escape"}));
   EXPECT_EQ(viewer->WaitForExit(seconds(60)), 0) << Stderr();

@@ -2,7 +2,6 @@
 // gives the colours, the whole name's .lut before the stem's, and a bad
 // line is reported with its number.
 #include <gtest/gtest.h>
-#include <stb/stb_image.h>
 
 #include <array>
 #include <fstream>
@@ -10,34 +9,31 @@
 #include <vector>
 
 #include "cub_writer.h"
-#include "process.h"
-#include "temp_dir.h"
+#include "e2e_fixture.h"
+#include "image_compare.h"
 
 namespace {
-
-using std::chrono::seconds;
 
 void WriteText(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
 
 // The mean colour of the pixels that are not black.
 std::array<double, 3> MeanColour(const std::string& png) {
-  int width = 0, height = 0, channels = 0;
-  unsigned char* data = stbi_load(png.c_str(), &width, &height, &channels, 3);
+  const RgbImage rgb = ReadPng(png).value_or(PngImage{}).rgb;
   std::array<double, 3> sum{};
   int lit = 0;
-  for (int i = 0; data && i < width * height; ++i) {
-    const unsigned char* p = data + 3 * i;
+  for (std::size_t i = 0; i + 2 < rgb.size(); i += 3) {
+    const unsigned char* p = &rgb[i];
     if (p[0] + p[1] + p[2] < 30) continue;
     ++lit;
     for (int c = 0; c < 3; ++c) sum[c] += p[c];
   }
-  stbi_image_free(data);
   for (double& s : sum) s /= lit ? lit : 1;
   return sum;
 }
 
-TEST(PaletteE2E, APaletteFileBesideTheVolumeColoursItsValues) {
-  TempDir dir;
+class PaletteE2E : public E2ETest {};
+
+TEST_F(PaletteE2E, APaletteFileBesideTheVolumeColoursItsValues) {
   CubVolume block;
   block.dimX = block.dimY = block.dimZ = 12;
   block.voxels.assign(12 * 12 * 12, 0);
@@ -46,12 +42,8 @@ TEST(PaletteE2E, APaletteFileBesideTheVolumeColoursItsValues) {
       for (std::uint32_t x = 3; x < 9; ++x) block.At(x, y, z) = 5;
   const std::string volume = dir.File("block.cub");
   ASSERT_EQ(WriteCubFile(volume, block), "");
-  LaunchOptions quiet;
-  quiet.stdoutFile = dir.File("stdout.txt");
-  quiet.stderrFile = dir.File("stderr.txt");
   auto render = [&](const std::string& png) {
-    return Process({QARMEL_SHOT, volume, "-o", dir.File(png), "--keys", "fk"}, quiet)
-        .WaitForExit(seconds(60));
+    return RunShot({volume, "-o", dir.File(png), "--keys", "fk"});
   };
 
   WriteText(dir.File("block.lut"), "# the block\n5 block 255 0 0\n5 block red\n");
@@ -59,15 +51,14 @@ TEST(PaletteE2E, APaletteFileBesideTheVolumeColoursItsValues) {
   const auto red = MeanColour(dir.File("red.png"));
   EXPECT_GT(red[0], 40);
   EXPECT_LT(red[1] + red[2], 2) << "value 5 takes the stem palette's red";
-  EXPECT_NE(ReadTextFile(dir.File("stderr.txt")).find("block.lut:3:"), std::string::npos)
-      << "the bad third line is reported";
+  EXPECT_NE(Stderr().find("block.lut:3:"), std::string::npos) << "the bad third line is reported";
 
   WriteText(dir.File("block.cub.lut"), "5 block 0 0 255\n");
   ASSERT_EQ(render("blue.png"), 0);
   const auto blue = MeanColour(dir.File("blue.png"));
   EXPECT_GT(blue[2], 40);
   EXPECT_LT(blue[0] + blue[1], 2) << "the whole name's palette comes first";
-  EXPECT_EQ(ReadTextFile(dir.File("stderr.txt")).find("block.lut:3:"), std::string::npos);
+  EXPECT_EQ(Stderr().find("block.lut:3:"), std::string::npos);
 }
 
 }  // namespace

@@ -6,9 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "process.h"
-#include "temp_dir.h"
-#include "x11_driver.h"
+#include "e2e_fixture.h"
 
 namespace {
 
@@ -24,23 +22,14 @@ bool EndsWith(const std::string& text, const std::string& end) {
   return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-class StartupE2E : public ::testing::Test {
+class StartupE2E : public DisplayE2ETest {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(HaveDisplay()) << "end-to-end tests need an X display (make test starts Xvfb)";
-  }
-
-  LaunchOptions Options() const {
-    LaunchOptions options;
-    options.workingDirectory = dir.path();
-    options.stdoutFile = dir.File("stdout.txt");
-    options.stderrFile = dir.File("stderr.txt");
+  // The file chooser keeps its settings in memory, away from the user's.
+  LaunchOptions Options() const override {
+    LaunchOptions options = DisplayE2ETest::Options();
     options.environment["GSETTINGS_BACKEND"] = "memory";
     return options;
   }
-  std::string Stderr() const { return ReadTextFile(dir.File("stderr.txt")); }
-
-  TempDir dir;
 };
 
 TEST_F(StartupE2E, LoadFailureShowsTheBoxesInOrderThenExits1) {
@@ -68,7 +57,7 @@ TEST_F(StartupE2E, DialogConfirmsTheProposedFile) {
   Process probe({DIALOG_PROBE, file}, Options());
   ASSERT_TRUE(PressKeyIn("Open cuberille space", "Return"));
   EXPECT_EQ(probe.WaitForExit(seconds(30)), 0);
-  EXPECT_EQ(ReadTextFile(dir.File("stdout.txt")), "result=1 path=" + file + " name=head.cub\n");
+  EXPECT_EQ(Stdout(), "result=1 path=" + file + " name=head.cub\n");
 }
 
 TEST_F(StartupE2E, WithoutADisplayBoxesGoToStandardErrorOnly) {  // and the program still ends

@@ -2,40 +2,17 @@
 // drags from xdotool; pictures read back with xwd.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <set>
 #include <string>
 
-#include "process.h"
-#include "screenshot.h"
-#include "temp_dir.h"
-#include "x11_driver.h"
+#include "e2e_fixture.h"
 
 namespace {
 
 using std::chrono::seconds;
 
-const std::string kStartTitle = "Qarmel phantom.cub   c f i l p q z";
-
-class WindowE2E : public ::testing::Test {
+class WindowE2E : public DisplayE2ETest {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(HaveDisplay()) << "end-to-end tests need an X display (make test starts Xvfb)";
-  }
-  LaunchOptions Options() const {
-    LaunchOptions options;
-    options.workingDirectory = dir.path();
-    options.stdoutFile = dir.File("stdout.txt");
-    options.stderrFile = dir.File("stderr.txt");
-    return options;
-  }
-  // Starts the viewer on the sample and waits for its window.
-  std::string Start(std::unique_ptr<Process>& viewer) {
-    viewer = std::make_unique<Process>(std::vector<std::string>{QARMEL_BINARY, QARMEL_SAMPLE},
-                                       Options());
-    const auto id = WaitForWindowStartingWith("Qarmel phantom.cub");
-    return id.value_or("");
-  }
   // Waits until the window shows a picture that differs from `before`.
   bool WaitForNewPicture(const std::string& id, const Screenshot& before) {
     const auto end = std::chrono::steady_clock::now() + seconds(20);
@@ -45,25 +22,10 @@ class WindowE2E : public ::testing::Test {
     }
     return false;
   }
-  // Waits for the first frame: a picture with the surface in it.
-  std::optional<Screenshot> WaitForPicture(const std::string& id) {
-    const auto end = std::chrono::steady_clock::now() + seconds(20);
-    while (std::chrono::steady_clock::now() < end) {
-      auto shot = CaptureWindow(id);
-      if (!shot) continue;
-      int lit = 0;
-      for (const auto& p : shot->pixels) lit += p[0] + p[1] + p[2] > 90;
-      if (lit > 1000) return shot;
-    }
-    return std::nullopt;
-  }
-  std::string Stderr() const { return ReadTextFile(dir.File("stderr.txt")); }
-  TempDir dir;
 };
 
 TEST_F(WindowE2E, StartsWithTitleAndPictureThenEscapeEndsWith0) {
-  std::unique_ptr<Process> viewer;
-  const std::string id = Start(viewer);
+  const std::string id = StartViewer();
   ASSERT_FALSE(id.empty());
   EXPECT_TRUE(WaitForTitle(id, kStartTitle));
 
@@ -89,7 +51,7 @@ TEST_F(WindowE2E, StartsWithTitleAndPictureThenEscapeEndsWith0) {
   ASSERT_TRUE(Xdotool({"windowfocus", "--sync", id, "key", "Escape"}));
   EXPECT_EQ(viewer->WaitForExit(seconds(30)), 0);
   EXPECT_EQ(Stderr(), "");
-  const std::string out = ReadTextFile(dir.File("stdout.txt"));
+  const std::string out = Stdout();
   EXPECT_NE(out.find("OGLtexture::ReadBMP()  texture 1 read \n"), std::string::npos) << out;
 }
 
@@ -98,8 +60,7 @@ TEST_F(WindowE2E, StartsWithTitleAndPictureThenEscapeEndsWith0) {
 // which is exactly when that happens.
 TEST_F(WindowE2E, TheWindowOpensEveryTimeInThirtyStartsInARow) {
   for (int run = 1; run <= 30; ++run) {
-    std::unique_ptr<Process> viewer;
-    const std::string id = Start(viewer);
+    const std::string id = StartViewer();
     ASSERT_FALSE(id.empty()) << "start " << run << ": " << Stderr();
     ASSERT_TRUE(Xdotool({"windowfocus", "--sync", id, "key", "Escape"})) << "start " << run;
     ASSERT_EQ(viewer->WaitForExit(seconds(30)), 0) << "start " << run << ": " << Stderr();
@@ -108,8 +69,7 @@ TEST_F(WindowE2E, TheWindowOpensEveryTimeInThirtyStartsInARow) {
 }
 
 TEST_F(WindowE2E, KeysToggleTheTitleAndGShowsTheGeometryBox) {
-  std::unique_ptr<Process> viewer;
-  const std::string id = Start(viewer);
+  const std::string id = StartViewer();
   ASSERT_TRUE(WaitForTitle(id, kStartTitle));
   ASSERT_TRUE(Xdotool({"windowfocus", "--sync", id, "key", "c"}));
   EXPECT_TRUE(WaitForTitle(id, "Qarmel phantom.cub   f i l p q z"));
@@ -124,8 +84,7 @@ TEST_F(WindowE2E, KeysToggleTheTitleAndGShowsTheGeometryBox) {
 }
 
 TEST_F(WindowE2E, DragAndArrowKeysTurnThePicture) {
-  std::unique_ptr<Process> viewer;
-  const std::string id = Start(viewer);
+  const std::string id = StartViewer();
   ASSERT_TRUE(WaitForTitle(id, kStartTitle));
   const auto start = WaitForPicture(id);
   ASSERT_TRUE(start.has_value());
@@ -151,8 +110,7 @@ TEST_F(WindowE2E, DragAndArrowKeysTurnThePicture) {
 }
 
 TEST_F(WindowE2E, TheCloseCommandEndsWith0) {
-  std::unique_ptr<Process> viewer;
-  const std::string id = Start(viewer);
+  const std::string id = StartViewer();
   ASSERT_TRUE(WaitForTitle(id, kStartTitle));
   EXPECT_EQ(RunToEnd({SEND_CLOSE, id}), 0);
   EXPECT_EQ(viewer->WaitForExit(seconds(30)), 0);
@@ -163,8 +121,8 @@ TEST_F(WindowE2E, WithoutADisplayNoWindowIsCreated) {
   LaunchOptions options = Options();
   options.environment["DISPLAY"] = std::nullopt;
   options.environment["WAYLAND_DISPLAY"] = std::nullopt;
-  Process viewer({QARMEL_BINARY, QARMEL_SAMPLE}, options);
-  EXPECT_EQ(viewer.WaitForExit(seconds(30)), 1);
+  Process noWindow({QARMEL_BINARY, QARMEL_SAMPLE}, options);
+  EXPECT_EQ(noWindow.WaitForExit(seconds(30)), 1);
   EXPECT_EQ(Stderr(), "Error: CreateWindow() failed.\n");
 }
 

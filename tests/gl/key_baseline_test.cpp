@@ -13,15 +13,13 @@
 // so that it is open at one end like a scan cut short: culling and the
 // strip lists' border faces then show.
 #include <gtest/gtest.h>
-
-#define STB_IMAGE_IMPLEMENTATION
-#include <stb/stb_image.h>
 #include <stb/stb_image_write.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cub_writer.h"
@@ -86,14 +84,11 @@ std::string BaselinePath(const std::string& file) {
   return std::string(QARMEL_BASELINE_DIR) + "/" + file + ".png";
 }
 
-std::optional<RgbImage> ReadPng(const std::string& path) {
-  int width = 0, height = 0, channels = 0;
-  unsigned char* data = stbi_load(path.c_str(), &width, &height, &channels, 3);
-  if (!data) return std::nullopt;
-  RgbImage image(data, data + static_cast<std::size_t>(width) * height * 3);
-  stbi_image_free(data);
-  if (width != kSize || height != kSize) return std::nullopt;
-  return image;
+// A picture of kSize by kSize pixels, or none.
+std::optional<RgbImage> ReadPicture(const std::string& path) {
+  auto png = ReadPng(path);
+  if (!png || png->width != kSize || png->height != kSize) return std::nullopt;
+  return std::move(png->rgb);
 }
 
 // The cut phantom as a CUB file, made once per process.
@@ -126,7 +121,7 @@ std::optional<RgbImage> Render(const KeyCase& c, const TempDir& dir) {
   quiet.stdoutFile = dir.File("stdout.txt");
   quiet.stderrFile = dir.File("stderr.txt");
   if (Process(argv, quiet).WaitForExit(std::chrono::seconds(60)) != 0) return std::nullopt;
-  return ReadPng(dir.File("out.png"));
+  return ReadPicture(dir.File("out.png"));
 }
 
 class Keys : public ::testing::TestWithParam<KeyCase> {};
@@ -140,19 +135,19 @@ TEST_P(Keys, PictureMatchesItsBaselineAndTheKeyChangesIt) {
     ASSERT_TRUE(
         stbi_write_png(BaselinePath(c.file).c_str(), kSize, kSize, 3, picture->data(), kSize * 3));
   }
-  const auto baseline = ReadPng(BaselinePath(c.file));
+  const auto baseline = ReadPicture(BaselinePath(c.file));
   ASSERT_TRUE(baseline) << "no baseline " << BaselinePath(c.file) << " (see the top of this file)";
   EXPECT_LE(CountDifferentPixels(*picture, *baseline, kChannelSlack), kMostDifferent)
       << "keys \"" << c.keys << "\"";
 
   if (c.changes) {
-    const auto changed = ReadPng(BaselinePath(c.changes));
+    const auto changed = ReadPicture(BaselinePath(c.changes));
     ASSERT_TRUE(changed);
     EXPECT_GT(CountDifferentPixels(*baseline, *changed, kChannelSlack), 2 * kMostDifferent)
         << "keys \"" << c.keys << "\" leave the picture of " << c.changes << " as it was";
   }
   if (c.sameAs) {
-    const auto same = ReadPng(BaselinePath(c.sameAs));
+    const auto same = ReadPicture(BaselinePath(c.sameAs));
     ASSERT_TRUE(same);
     EXPECT_LE(CountDifferentPixels(*baseline, *same, kChannelSlack), kMostDifferent)
         << "keys \"" << c.keys << "\" change the picture of " << c.sameAs;

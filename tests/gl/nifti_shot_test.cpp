@@ -3,7 +3,6 @@
 // the same picture, so both read the same voxels in the same axis order;
 // a damaged scan ends the program as any file it cannot load.
 #include <gtest/gtest.h>
-#include <stb/stb_image.h>
 
 #include <algorithm>
 #include <chrono>
@@ -90,15 +89,11 @@ TEST_F(NiftiShot, ScanAndItsConvertedFileShowTheSamePicture) {
     ASSERT_FALSE(fromScan.empty()) << "keys \"" << keys << "\"";
     EXPECT_TRUE(fromScan == fromCub) << "the pictures differ, keys \"" << keys << "\"";
 
-    int width = 0, height = 0, channels = 0;
-    unsigned char* pixels =
-        stbi_load(dir.File("scan" + keys + ".png").c_str(), &width, &height, &channels, 3);
-    ASSERT_NE(pixels, nullptr);
-    const RgbImage rgb(pixels, pixels + static_cast<std::size_t>(width) * height * 3);
-    stbi_image_free(pixels);
+    const auto picture = ReadPng(dir.File("scan" + keys + ".png"));
+    ASSERT_TRUE(picture);
     std::size_t shown = 0;
-    for (std::uint8_t covered : Covered(rgb)) shown += covered;
-    EXPECT_GT(shown, rgb.size() / 3 / 20) << "the volume hardly shows";
+    for (std::uint8_t covered : Covered(picture->rgb)) shown += covered;
+    EXPECT_GT(shown, picture->rgb.size() / 3 / 20) << "the volume hardly shows";
   }
 }
 

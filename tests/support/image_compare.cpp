@@ -1,7 +1,19 @@
 #include "image_compare.h"
 
+#include <stb/stb_image.h>
+
 #include <algorithm>
 #include <cstdlib>
+
+std::optional<PngImage> ReadPng(const std::string& path) {
+  PngImage image;
+  int channels = 0;
+  unsigned char* data = stbi_load(path.c_str(), &image.width, &image.height, &channels, 3);
+  if (!data) return std::nullopt;
+  image.rgb.assign(data, data + static_cast<std::size_t>(image.width) * image.height * 3);
+  stbi_image_free(data);
+  return image;
+}
 
 std::vector<std::uint8_t> Covered(const RgbImage& rgb) {
   std::vector<std::uint8_t> covered(rgb.size() / 3);

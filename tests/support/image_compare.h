@@ -1,12 +1,22 @@
-// Comparing rendered frames (RGB, rows from the top) with a coverage mask
-// or with each other.
+// Reading rendered frames (RGB, rows from the top) from PNG files and
+// comparing them with a coverage mask or with each other.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <vector>
 
 using RgbImage = std::vector<unsigned char>;
+
+struct PngImage {
+  int width = 0, height = 0;
+  RgbImage rgb;  // three bytes per pixel, whatever channels the file has
+};
+
+// The picture in a PNG file, or none when it cannot be read.
+std::optional<PngImage> ReadPng(const std::string& path);
 
 // A pixel shows something when any channel is above this: the darkest
 // face the viewer draws (ambient light on the darkest texel) is far above.
