@@ -7,6 +7,7 @@
 #include "app/app_state.h"
 #include "app/frame_saving.h"
 #include "app/key_commands.h"
+#include "app/window_title.h"
 #include "render/frame_display.h"
 #include "render/pixel_format.h"
 #include "render/scene_setup.h"

@@ -4,12 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/app_state.h"
 #include "app/key_commands.h"
+#include "app/key_table.h"
 #include "app/window_procedure.h"
+#include "app/window_title.h"
 #include "cub_bytes.h"
 #include "gl_harness.h"
 #include "platform/common/command_line.h"
@@ -184,7 +189,7 @@ TEST_F(WindowGl, OtherCommands) {
 }
 
 TEST_F(WindowGl, HelpAndGeometryTextsAreExact) {
-  const std::string help =
+  const std::string classicUpToFps =
       " Turn : \n    left mouse button + mousemove \n    left/right/down/up arrow keys \n Shift : "
       "\n"
       "    SHIFT + left mouse button + mousemove \n    SHIFT + left/right/down/up arrow keys \n "
@@ -196,20 +201,21 @@ TEST_F(WindowGl, HelpAndGeometryTextsAreExact) {
       " [f] \t toggle fog \n [i] \t toggle dithering \n [l] \t toggle lighting \n"
       " [p] \t toggle perspective correction \n [q] \t toggle texture filtering \n [t] \t toggle "
       "texture \n"
-      " [x] \t toggle fps display \n \n [g] to display geometry info \n \n [escape] to quit \n \n";
+      " [x] \t toggle fps display \n";
+  const std::string classicRest = " \n [g] to display geometry info \n \n [escape] to quit \n \n";
+  std::string addedLines;  // the added keys' lines go right after the fps line
+  for (const KeyCommand& command : KeyCommands())
+    if (command.helpLine) addedLines += command.helpLine;
+  const std::string help = classicUpToFps + addedLines + classicRest;
   for (WPARAM key : {WPARAM{13}, WPARAM{' '}, WPARAM{'/'}}) OnChar(window, key, 0);
   Send(WM_RBUTTONDOWN);
   EXPECT_EQ(mouseState.table[MOUSE_RIGHT].value, 1) << "recorded before the box";
   ASSERT_EQ(headless::MessageBoxJournal().size(), 4u);
   for (const auto& box : headless::MessageBoxJournal()) {
     EXPECT_EQ(box.text.substr(0, help.size()), help);
-    const std::string lastLines = "\n [m]\t toggle merged faces \n [k] \t toggle colours by value ";
-    ASSERT_GT(box.text.size(), help.size() + lastLines.size());
-    EXPECT_EQ(box.text.substr(box.text.size() - lastLines.size()), lastLines)
-        << "the newer keys' lines come last";
-    EXPECT_EQ(box.text.find('\n', help.size()), box.text.size() - lastLines.size())
-        << "one line between them";
-    EXPECT_GT(box.text.size(), help.size());
+    ASSERT_GT(box.text.size(), help.size());
+    EXPECT_EQ(box.text.find('\n', help.size()), std::string::npos)
+        << "the credit line comes last, without a line break";
     EXPECT_EQ(box.caption, "Qarmel user interface");
     EXPECT_EQ(box.owner, window);
   }
@@ -347,3 +353,72 @@ TEST(WinMainGl, AScriptedRunEndsWithCode0) {
 }
 
 }  // namespace
+
+// Every key of the table is in the manual page, and in the help unless it
+// is one the classic help text leaves out.
+TEST(KeyTable, EveryKeyIsDocumentedInTheManualAndTheHelp) {
+  const std::string sourceFile = __FILE__;
+  std::ifstream file(sourceFile.substr(0, sourceFile.rfind("/tests/")) + "/docs/qarmel.1");
+  const std::string manual{std::istreambuf_iterator<char>(file), {}};
+  const std::string keysSection = manual.substr(manual.find(".SH \"MOUSE AND KEYS\""));
+  ASSERT_NE(manual.find(".SH \"MOUSE AND KEYS\""), std::string::npos);
+  const std::string classicUnnamed = "123o\r /";
+  for (const KeyCommand& command : KeyCommands()) {
+    const char key = static_cast<char>(command.key);
+    const std::string name = key == '\r'  ? "Return"
+                             : key == 27  ? "Escape"
+                             : key == ' ' ? "Space"
+                             : key == '-' ? "\\-"
+                                          : std::string(1, key);
+    SCOPED_TRACE(name);
+    // A key's name stands as a bold word on a .B or .BR line of the section.
+    bool inManual = false;
+    for (std::size_t at = keysSection.find("\n.B"); at != std::string::npos;
+         at = keysSection.find("\n.B", at + 1)) {
+      std::istringstream words(keysSection.substr(at + 1, keysSection.find('\n', at + 1) - at));
+      for (std::string word; words >> word;) {
+        std::erase_if(word, [](char c) { return c == '"' || c == ','; });
+        inManual = inManual || word == name;
+      }
+    }
+    EXPECT_TRUE(inManual);
+    std::string inHelp = "[escape]";
+    if (key != 27) inHelp = {'[', key, ']'};
+    if (classicUnnamed.find(key) == std::string::npos) {
+      EXPECT_NE(HelpText().find(inHelp), std::string::npos);
+    }
+    if (command.helpLine) {
+      EXPECT_NE(std::string(command.helpLine).find(inHelp), std::string::npos);
+    }
+  }
+}
+
+// The state fields that features add after the letters are capped, and
+// give way to a long file name only down to its floor.
+TEST(WindowTitle, FieldsAreCappedAndGiveWayToTheName) {
+  const std::string letters = " c f i l p q z";
+  const std::string longField(kTitleFieldCap + 9, 'f');
+  struct Case {
+    std::string name;
+    std::vector<std::string> fields;
+    std::string expected;
+  };
+  const std::string capped(kTitleFieldCap, 'f');
+  const std::string four = " " + capped + " " + capped + " " + capped + " " + capped;
+  // A name too long for everything keeps at least its floor: here four
+  // fields fit beside it, the last two are left out.
+  const std::size_t room = kTitleSize - 1 - std::strlen("Qarmel ") - 2 - letters.size();
+  ASSERT_LT(room - 5 * (kTitleFieldCap + 1), kTitleNameFloor);
+  ASSERT_GE(room - 4 * (kTitleFieldCap + 1), kTitleNameFloor);
+  const std::string hugeName(400, 'n');
+  const Case cases[] = {
+      {"a.cub", {"cut x 3..60", longField}, "Qarmel a.cub  " + letters + " cut x 3..60 " + capped},
+      {hugeName, std::vector<std::string>(6, longField),
+       "Qarmel " + hugeName.substr(0, room - four.size()) + "  " + letters + four},
+  };
+  for (const Case& c : cases) {
+    const std::string title = ComposeTitle(c.name, letters, c.fields);
+    EXPECT_LT(title.size(), kTitleSize);
+    EXPECT_EQ(title, c.expected);
+  }
+}
