@@ -148,6 +148,7 @@ class ShotWindow : public ::testing::Test {
     theSurface.voxSpace = nullptr;
     theSurface.textured = 0;
     theSurface.merged = theSurface.coloured = false;
+    texturePath[0] = '\0';  // scene set-up appends to it: else the texture is not found
   }
   void TearDown() override { CloseShotWindow(); }
 
