@@ -5,7 +5,11 @@
 SAMPLE ?= samples/phantom.cub
 XVFB := xvfb-run -a -s "-screen 0 1280x1024x24"
 
-.PHONY: run test deps build build-asan bench clean format-check
+# ctest runs this many tests at once; the tests that use the X display take
+# it in turns (a resource lock), the rest share the two cores.
+JOBS ?= 4
+
+.PHONY: run test deps build build-asan bench fuzz clean format-check
 
 deps:
 	scripts/install-deps
@@ -31,15 +35,19 @@ run: build
 format-check: deps
 	find src tests tools bench fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format --dry-run --Werror
 
+# The default build is the optimised one distributions make (-O3), so its
+# warnings-as-errors compile is also the check that such a build stays clean.
+# Each configuration runs under its own X server, the sanitizer one with
+# short fuzz runs (make fuzz runs them for minutes) and the box marathon.
 test: format-check build build-asan
-	ctest --preset default -L 'unit|gl|install'
-	$(XVFB) ctest --preset default -L e2e
-	$(XVFB) ctest --preset default -L soak  # a minute of it; QARMEL_SOAK_SECONDS for longer
-	ctest --preset asan -L 'unit|gl|fuzz' -LE large
-	$(XVFB) ctest --preset asan -L boxes
-	# A plain Release build, as distributions make it, must stay free of warnings at -O3.
-	cmake -S . -B build/plain-release -DCMAKE_BUILD_TYPE=Release -DQARMEL_WERROR=ON > /dev/null
-	cmake --build build/plain-release --target e2e_tests --parallel $$(nproc)
+	$(XVFB) ctest --preset default -j$(JOBS) -L 'unit|gl|tools|install|e2e|soak'
+	$(XVFB) ctest --preset asan -j$(JOBS) -L 'unit|gl|tools|fuzz|boxes' -LE large
+
+# Every reader fuzzed side by side for FUZZ_SECONDS each, from the committed
+# seeds and what earlier runs found.
+FUZZ_SECONDS ?= 600
+fuzz: build-asan
+	QARMEL_FUZZ_SECONDS=$(FUZZ_SECONDS) ctest --preset asan -j$$(nproc) -L fuzz --timeout $$(( $(FUZZ_SECONDS) + 600 ))
 
 bench: deps
 	cmake --preset release
