@@ -154,7 +154,7 @@ TEST_P(Keys, PictureMatchesItsBaselineAndTheKeyChangesIt) {
   }
 }
 
-std::string CaseName(const ::testing::TestParamInfo<KeyCase>& info) {
+std::string KeyCaseName(const ::testing::TestParamInfo<KeyCase>& info) {
   std::string name = info.param.file;
   for (char& ch : name)
     if (ch == '-') ch = '_';
@@ -163,6 +163,6 @@ std::string CaseName(const ::testing::TestParamInfo<KeyCase>& info) {
 
 void PrintTo(const KeyCase& c, std::ostream* out) { *out << c.file; }
 
-INSTANTIATE_TEST_SUITE_P(Keys, Keys, ::testing::ValuesIn(kCases), CaseName);
+INSTANTIATE_TEST_SUITE_P(Keys, Keys, ::testing::ValuesIn(kCases), KeyCaseName);
 
 }  // namespace

@@ -55,6 +55,15 @@ inline Matrix Translation(float x, float y, float z) {
   return m;
 }
 
+// Where a rigid view puts the eye, in the volume's coordinates: for
+// view = [R | t] the eye is at -R^T t.
+inline std::array<double, 3> EyeOf(const Matrix& view) {
+  std::array<double, 3> eye{};
+  for (int i = 0; i < 3; ++i)
+    for (int k = 0; k < 3; ++k) eye[i] -= double{view[i * 4 + k]} * view[12 + k];
+  return eye;
+}
+
 inline void ExpectNear(const Matrix& got, const Matrix& want, float tolerance = 1e-5f) {
   for (int i = 0; i < 16; ++i) EXPECT_NEAR(got[i], want[i], tolerance) << "element " << i;
 }

@@ -87,14 +87,6 @@ std::vector<std::array<double, 3>> BoxCorners(const VOXSPACE& v) {
   return corners;
 }
 
-// Where a rigid view puts the eye, in the volume's coordinates.
-std::array<double, 3> EyeOf(const Matrix& view) {
-  std::array<double, 3> eye{};
-  for (int i = 0; i < 3; ++i)
-    eye[i] = -(view[i * 4] * view[12] + view[i * 4 + 1] * view[13] + view[i * 4 + 2] * view[14]);
-  return eye;
-}
-
 // The start view must show the whole volume, large, from above, in front
 // and to one side, whatever its size; the fly camera waits in front of it
 // looking at its centre. (The start picture itself is held by the key

@@ -16,15 +16,6 @@ using namespace scene_test;
 
 namespace {
 
-// The eye's world position from a polar camera's view matrix.
-std::array<float, 3> EyeOf(const Matrix& view) {
-  // view = [R | t]: the eye is at -R^T t.
-  std::array<float, 3> eye{};
-  for (int i = 0; i < 3; ++i)
-    for (int k = 0; k < 3; ++k) eye[i] -= view[i * 4 + k] * view[12 + k];
-  return eye;
-}
-
 class VisibilityGl : public SceneGl {
  protected:
   void SetUp() override {
@@ -36,12 +27,12 @@ class VisibilityGl : public SceneGl {
   }
   // The mask the geometry says: direction d can face the eye when the eye
   // is on its normal's side of the box side opposite to it.
-  std::int32_t ExpectedMask(const std::array<float, 3>& eye) {
+  std::int32_t ExpectedMask(const std::array<double, 3>& eye) {
     const float extent[3] = {5, 4, 3};  // (dim - 2) / 2
     std::int32_t mask = 0;
     for (int d = 0; d < 6; ++d) {
       const float* n = theSurface.normals[d];
-      float side = 0;
+      double side = 0;
       for (int a = 0; a < 3; ++a) side += (eye[a] + n[a] * extent[a]) * n[a];
       if (side > 0) mask |= 1 << d;
     }

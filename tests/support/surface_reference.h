@@ -12,6 +12,9 @@
 
 namespace reference {
 
+// Unit voxel spacing, as the builders take it.
+inline constexpr float kUnitSpacing[3] = {1, 1, 1};
+
 // Exposed faces of the interior per direction (LEFT, RIGHT, DOWN, UP, BACK, FRONT).
 std::array<std::uint32_t, 6> CountFaces(const VOXSPACE& v);
 

@@ -54,9 +54,9 @@ TEST_F(InputFileTest, ExeDirectoryFromTheCommandLine) {
   EXPECT_EQ(ExeDirectoryFor("/qarmel"), "/");
   EXPECT_EQ(ExeDirectoryFor(""), "");
   // A directory that does not fit its buffer is left empty rather than cut.
-  EXPECT_EQ(ExeDirectoryFor("/" + std::string(300, 'd') + "/qarmel"), "");
-  EXPECT_EQ(ExeDirectoryFor("/" + std::string(253, 'd') + "/qarmel"),
-            "/" + std::string(253, 'd') + "/");
+  const auto directory = [](std::size_t length) { return std::string("/").append(length, 'd'); };
+  EXPECT_EQ(ExeDirectoryFor(directory(300) + "/qarmel"), "");
+  EXPECT_EQ(ExeDirectoryFor(directory(253) + "/qarmel"), directory(253) + "/");
 }
 
 TEST_F(InputFileTest, ArgumentTextNamesThePath) {

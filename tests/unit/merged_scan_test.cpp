@@ -28,8 +28,6 @@ struct QuadRecorder {
   void End() { ++ends; }
 };
 
-const float kUnit[3] = {1, 1, 1};
-
 // Colour v stands for value v, so a quad's colour names its value.
 const LabelColors& ValueColors() {
   struct Table {
@@ -46,7 +44,8 @@ const LabelColors& ValueColors() {
 template <FaceDirection D>
 QuadRecorder Record(const VOXSPACE* v, surface::RunExtent extent, bool coloured) {
   QuadRecorder r;
-  surface::ScanRectangles<D>(v, kUnit, true, extent, r, coloured ? &ValueColors() : nullptr);
+  surface::ScanRectangles<D>(v, reference::kUnitSpacing, true, extent, r,
+                             coloured ? &ValueColors() : nullptr);
   return r;
 }
 

@@ -22,12 +22,10 @@ struct RecordingSink {
   void End() { calls.push_back({'E'}); }
 };
 
-const float kUnit[3] = {1, 1, 1};
-
 template <FaceDirection D>
 std::vector<Call> Record(const VOXSPACE* v, bool textured) {
   RecordingSink sink;
-  surface::ScanStrips<D>(v, kUnit, textured, sink);
+  surface::ScanStrips<D>(v, reference::kUnitSpacing, textured, sink);
   return sink.calls;
 }
 
@@ -103,7 +101,7 @@ TEST(StripScan, BorderVoxelsOnTheRunAxisJoinTheStrips) {
 
 TEST(StripScan, NoVolumeEmitsNothingAndSmallDimensionsReadNothing) {
   RecordingSink sink;
-  EXPECT_EQ(surface::ScanStrips<UP>(nullptr, kUnit, false, sink), 0);
+  EXPECT_EQ(surface::ScanStrips<UP>(nullptr, reference::kUnitSpacing, false, sink), 0);
   EXPECT_TRUE(sink.calls.empty());
   // Cross axes below 3: only the normal; no byte of the (absent) buffer is read.
   VOXSPACE thin = {2, 2, 50, 8, 0, 0, nullptr};
