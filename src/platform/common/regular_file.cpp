@@ -28,7 +28,7 @@ int OpenRegularFile(const char* path, std::string& reason) {
     return -1;
   }
   if (!S_ISREG(status.st_mode)) {
-    reason = S_ISDIR(status.st_mode) ? "is a directory" : "not a regular file";
+    reason = S_ISDIR(status.st_mode) ? std::strerror(EISDIR) : "not a regular file";
     close(fd);
     return -1;
   }
