@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 #include <stb/stb_image_write.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -43,13 +44,30 @@ bool WritePng(std::FILE* file, int width, int height, const std::vector<unsigned
   return std::fclose(file) == 0 && written;
 }
 
-void ReportFailure(HWND window, const std::string& name, int error) {
-  const std::string text = "cannot save the frame as " + name + ": " +
-                           (error ? std::strerror(error) : "the picture was not written");
+void ReportFailure(HWND window, const std::string& name, const std::string& reason) {
+  const std::string text = "cannot save the frame as " + name + ": " + reason;
   MessageBoxA(window, text.c_str(), "Screenshot", MB_OK | MB_ICONERROR);
 }
 
 }  // namespace
+
+std::string FinishPngFile(std::FILE* file, const std::string& name, int width, int height,
+                          const std::vector<unsigned char>& rgb) {
+  struct stat status {};
+  const bool regular = fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode);
+  errno = 0;
+  if (WritePng(file, width, height, rgb)) return "";
+  const int error = errno;
+  if (regular) std::remove(name.c_str());  // no half-written picture left behind
+  return error ? std::strerror(error) : "the picture was not written";
+}
+
+std::string WritePngFile(const std::string& name, int width, int height,
+                         const std::vector<unsigned char>& rgb) {
+  std::FILE* file = std::fopen(name.c_str(), "wbe");
+  if (!file) return std::strerror(errno);
+  return FinishPngFile(file, name, width, height, rgb);
+}
 
 void SaveFrame(HWND window) {
   // The viewport is the drawn area; a minimised window has none.
@@ -62,14 +80,12 @@ void SaveFrame(HWND window) {
   std::string name;
   std::FILE* file = CreateFreeFile(VolumeStem(), name);
   if (!file) {
-    ReportFailure(window, name, errno);
+    ReportFailure(window, name, std::strerror(errno));
     return;
   }
-  errno = 0;
-  if (!WritePng(file, viewport[2], viewport[3], rgb)) {
-    const int error = errno;
-    std::remove(name.c_str());  // no half-written picture left behind
-    ReportFailure(window, name, error);
+  const std::string failure = FinishPngFile(file, name, viewport[2], viewport[3], rgb);
+  if (!failure.empty()) {
+    ReportFailure(window, name, failure);
     return;
   }
   std::error_code ignored;

@@ -3,14 +3,14 @@
 // context): the same load, mirror, surface, fast lighting, scene set-up and
 // frame as the viewer's start-up, then optional camera changes and key
 // commands, then one more frame, read back and written as PNG.
-#include <stb/stb_image_write.h>
-
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/frame_saving.h"
 #include "app/input_file.h"
 #include "app/key_commands.h"
 #include "platform/common/command_line.h"
@@ -49,6 +49,9 @@ int PrintInfo() {
 
 int main(int argc, char** argv) {
   platform::RestartWithHugePages(argv);
+  // Past a file-size limit a write fails with EFBIG instead of killing the
+  // program, so the half-written image is removed and the reason printed.
+  std::signal(SIGXFSZ, SIG_IGN);
   std::string error;
   const auto options = ParseShotOptions(argc, argv, error);
   if (!options) return Fail(error);
@@ -81,10 +84,8 @@ int main(int argc, char** argv) {
   }
   const std::vector<unsigned char> image = moved ? RenderShotFrame(options->width, options->height)
                                                  : ReadShotFrame(options->width, options->height);
-  if (!stbi_write_png(options->output.c_str(), options->width, options->height, 3, image.data(),
-                      options->width * 3)) {
-    return Fail("cannot write " + options->output);
-  }
+  const std::string failure = WritePngFile(options->output, options->width, options->height, image);
+  if (!failure.empty()) return Fail("cannot write " + options->output + ": " + failure);
   CloseShotWindow();
   return 0;
 }

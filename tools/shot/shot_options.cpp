@@ -21,7 +21,12 @@ const char kShotUsage[] =
     "  --merged               start with merged faces (as key m), fewer polygons\n"
     "  --info                 print the face counts instead of rendering\n"
     "  --help                 this text\n"
-    "  --version              the version\n";
+    "  --version              the version\n"
+    "  --                     what follows is the input file, even if it starts with -\n"
+    "\n"
+    "The input must be a regular file (not a pipe or a device). On any failure\n"
+    "the reason goes to standard error, the exit code is 1, and no partly\n"
+    "written image is left behind.\n";
 
 namespace {
 
@@ -54,8 +59,22 @@ bool ParseSize(const char* text, int& width, int& height) {
 
 std::optional<ShotOptions> ParseShotOptions(int argc, const char* const* argv, std::string& error) {
   ShotOptions o;
+  bool onlyFiles = false;  // after "--" every argument is a file name, even one starting with -
+  auto TakeInput = [&](const std::string& arg) {
+    if (!o.input.empty()) {
+      error = "more than one input file: " + arg;
+      return false;
+    }
+    o.input = arg;
+    return true;
+  };
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
+    if (onlyFiles || arg == "--") {
+      if (onlyFiles && !TakeInput(arg)) return std::nullopt;
+      onlyFiles = true;
+      continue;
+    }
     auto value = [&](const char* name) -> const char* {
       if (i + 1 >= argc) {
         error = std::string(name) + " needs a value";
@@ -106,10 +125,7 @@ std::optional<ShotOptions> ParseShotOptions(int argc, const char* const* argv, s
     } else if (!arg.empty() && arg[0] == '-') {
       error = "unknown option " + arg + " (see --help)";
       return std::nullopt;
-    } else if (o.input.empty()) {
-      o.input = arg;
-    } else {
-      error = "more than one input file: " + arg;
+    } else if (!TakeInput(arg)) {
       return std::nullopt;
     }
   }
