@@ -4,9 +4,14 @@
 // computed in 64 bits.
 #include "render/bmp_reader.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+
+#include "platform/common/regular_file.h"
 
 namespace {
 
@@ -62,6 +67,13 @@ PixelResult ReadRows(std::FILE* file, const BmpHeader& h, unsigned char*& pixels
   const std::int64_t paddedRow = (rowBytes + kRowAlignment - 1) / kRowAlignment * kRowAlignment;
   if (h.biHeight > kLargestCount / paddedRow) return PixelResult::kNoMemory;
   const std::int64_t fileBytes = paddedRow * h.biHeight;
+  // Rows the file cannot hold are not allocated: a header alone may claim
+  // 2 GiB. Both terms are below 2^32, so the sum cannot overflow.
+  struct stat status {};
+  if (fstat(fileno(file), &status) == 0 &&
+      std::int64_t{h.bfOffBits} + fileBytes > static_cast<std::int64_t>(status.st_size)) {
+    return PixelResult::kShort;
+  }
   pixels = static_cast<unsigned char*>(std::malloc(static_cast<std::size_t>(fileBytes)));
   if (!pixels) return PixelResult::kNoMemory;
   if (std::fseek(file, static_cast<long>(h.bfOffBits), SEEK_SET) != 0)
@@ -78,10 +90,13 @@ PixelResult ReadRows(std::FILE* file, const BmpHeader& h, unsigned char*& pixels
 }
 
 // Logs why reading stopped (when the reason has a line of its own) and the
-// error line, releases the pixels, closes the file.
-bool Fail(std::FILE* file, const char* path, const char* reason, unsigned char* pixels) {
+// error line, releases the pixels, closes the file. Standard error gets one
+// line with the file and the reason, `detail` when the log has none.
+bool Fail(std::FILE* file, const char* path, const char* reason, unsigned char* pixels,
+          const char* detail = nullptr) {
   if (reason) std::printf("%s%s \n", kLog, reason);
   std::printf("%serror reading %s \n", kLog, path);
+  std::fprintf(stderr, "OGLtexture::ReadBMP(): %s: %s\n", path, reason ? reason : detail);
   std::free(pixels);
   std::fclose(file);
   return false;
@@ -91,15 +106,21 @@ bool Fail(std::FILE* file, const char* path, const char* reason, unsigned char* 
 
 bool ReadBmpPixels(const char* path, BmpPixels& out) {
   std::printf("%sinput file: %s \n", kLog, path);
-  std::FILE* file = std::fopen(path, "rbe");
+  // Only a regular file, opened without blocking: a FIFO would wait for a
+  // writer, a directory would open and then fail to read.
+  std::string why;
+  std::FILE* file = platform::OpenRegularFileStream(path, why);
   if (!file) {
     std::printf("%scould not open %s \n", kLog, path);
+    std::fprintf(stderr, "OGLtexture::ReadBMP(): cannot open %s: %s\n", path, why.c_str());
     return false;
   }
   BmpHeader h{};
-  if (!ReadField(file, h.bfType)) return Fail(file, path, nullptr, nullptr);
+  constexpr const char* kShortHeader = "the file ends inside the header";
+  if (!ReadField(file, h.bfType)) return Fail(file, path, nullptr, nullptr, kShortHeader);
   if (h.bfType != kBmpType) return Fail(file, path, "not a BMP file", nullptr);
-  if (!ReadRestOfHeader(file, h) || h.biPlanes != 1) return Fail(file, path, nullptr, nullptr);
+  if (!ReadRestOfHeader(file, h)) return Fail(file, path, nullptr, nullptr, kShortHeader);
+  if (h.biPlanes != 1) return Fail(file, path, nullptr, nullptr, "planes not 1");
   if (h.biBitCount != kBitsPerPixel) return Fail(file, path, "unsupported bit depth", nullptr);
   if (h.biCompression != kUncompressed) return Fail(file, path, "unsupported compression", nullptr);
 
@@ -108,7 +129,7 @@ bool ReadBmpPixels(const char* path, BmpPixels& out) {
     case PixelResult::kNoMemory:
       return Fail(file, path, "cannot allocate bitmap memory", pixels);
     case PixelResult::kSeekFailed:
-      return Fail(file, path, nullptr, pixels);
+      return Fail(file, path, nullptr, pixels, "cannot seek to the pixel data");
     case PixelResult::kShort:
       return Fail(file, path, "error reading bitmap data", pixels);
     case PixelResult::kRead:

@@ -78,6 +78,9 @@ void CountRow(const std::uint8_t* row, std::size_t n,
 
 std::array<std::uint64_t, kFaceDirections> CountExposedFaces(const VOXSPACE& volume) {
   std::array<std::uint64_t, kFaceDirections> counts{};
+  // An unfilled volume is all zeros: no faces, and walking it could mean
+  // gigabytes of zeros.
+  if (IsVoxSpaceUnfilled(&volume)) return counts;
   const VolumeView view(volume);
   if (!view.HasInterior()) return counts;
   const std::ptrdiff_t offsets[kFaceDirections] = {

@@ -11,7 +11,8 @@
 
 namespace surface {
 
-// Per direction (FaceDirection order); all zero without an interior.
+// Per direction (FaceDirection order); all zero without an interior or for a
+// volume recorded as unfilled (read without looking at its voxels).
 std::array<std::uint64_t, kFaceDirections> CountExposedFaces(const VOXSPACE& volume);
 
 }  // namespace surface

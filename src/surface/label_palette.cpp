@@ -2,12 +2,24 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
+#include <cstring>
+#include <memory>
 #include <sstream>
 
+#include "platform/common/regular_file.h"
+
 namespace {
+
+// A colour table holds at most a few thousand short lines (256 values,
+// comments); a file beyond these caps is no colour table, and is not read
+// further, so whatever lies beside a volume costs at most this much.
+constexpr std::uint64_t kMaxPaletteBytes = 1024 * 1024;
+constexpr std::size_t kMaxPaletteLine = 512;  // bytes, without the line break
+constexpr const char* kTooLarge = "larger than 1 MiB";
+constexpr const char* kLineTooLong = "line longer than 512 bytes";
 
 void FromHsv(double hue, double saturation, double value, std::uint8_t (&rgb)[3]) {
   const double h = std::fmod(hue, 1.0) * 6.0;
@@ -117,13 +129,54 @@ LabelPalette PaletteForVolume(const std::string& volumePath) {
 }
 
 bool LoadPaletteFile(const std::string& path, LabelPalette& palette) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return false;
-  std::ostringstream text;
-  text << file.rdbuf();
-  ParsePalette(text.str(), palette, [&](int number, const std::string&) {
-    std::fprintf(stderr, "%s:%d: not a colour line (value name r g b [a]), skipped\n", path.c_str(),
-                 number);
-  });
+  const auto ignore = [&](const std::string& where, const std::string& why) {
+    std::fprintf(stderr, "%s: %s; colour table ignored\n", where.c_str(), why.c_str());
+    return false;
+  };
+  std::string reason;
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
+      platform::OpenRegularFileStream(path.c_str(), reason), std::fclose);
+  if (!file) return ignore(path, "cannot open: " + reason);
+  struct stat status {};
+  if (fstat(fileno(file.get()), &status) == 0 &&
+      static_cast<std::uint64_t>(status.st_size) > kMaxPaletteBytes) {
+    return ignore(path, kTooLarge);
+  }
+  // Read a line at a time, into a copy: a file found to be no colour table
+  // halfway through leaves the palette as it was.
+  LabelPalette read = palette;
+  std::string line;
+  int number = 0;
+  const auto parseLine = [&] {
+    ++number;
+    bool malformed = false;
+    ParsePaletteLine(line, read, malformed);
+    if (malformed) {
+      std::fprintf(stderr, "%s:%d: not a colour line (value name r g b [a]), skipped\n",
+                   path.c_str(), number);
+    }
+    line.clear();
+  };
+  char block[4096];
+  std::uint64_t total = 0;  // counted as read too: the file may grow meanwhile
+  std::size_t got = 0;
+  do {
+    got = std::fread(block, 1, sizeof block, file.get());
+    total += got;
+    if (total > kMaxPaletteBytes) return ignore(path, kTooLarge);
+    for (std::size_t i = 0; i < got; ++i) {
+      if (block[i] == '\n') {
+        parseLine();
+      } else if (line.size() == kMaxPaletteLine) {
+        return ignore(path + ":" + std::to_string(number + 1), kLineTooLong);
+      } else {
+        line.push_back(block[i]);
+      }
+    }
+  } while (got == sizeof block);
+  if (std::ferror(file.get()))
+    return ignore(path, std::string("cannot read: ") + std::strerror(errno));
+  if (!line.empty()) parseLine();  // the last line needs no line break
+  palette = read;
   return true;
 }

@@ -27,8 +27,10 @@ int ParsePalette(const std::string& text, LabelPalette& palette, Report report);
 std::string PaletteFileFor(const std::string& volumePath);
 
 // Reads `path` into `palette` (over the colours it has); each malformed
-// line is reported on standard error with its line number. False when the
-// file cannot be read.
+// line is reported on standard error with its line number. False, with the
+// reason on standard error and `palette` unchanged, when the file cannot be
+// opened as a regular file or read, or is larger than 1 MiB or has a line
+// longer than 512 bytes (no colour table is).
 bool LoadPaletteFile(const std::string& path, LabelPalette& palette);
 
 // The built-in colours, with those of the volume's palette file (if any)

@@ -3,6 +3,7 @@
 // merged mode the rectangles.
 #include <GL/gl.h>
 
+#include <exception>
 #include <thread>
 
 #include "surface/merged_scan.h"
@@ -65,17 +66,23 @@ int OGLcuberille::CompileDirectionLists(const Builder (&builders)[kFaceDirection
   std::thread helper;
   if (helperContext_) {
     glFlush();  // the names exist for the other context before it uses them
-    helper = std::thread([&] {
-      if (!wglMakeCurrent(helperDeviceContext_, helperContext_)) return;
-      CompileLists(builders, kHelperHalf);
-      glFinish();
-      wglMakeCurrent(nullptr, nullptr);
-      helped = true;
-    });
+    try {
+      helper = std::thread([&] {
+        if (!wglMakeCurrent(helperDeviceContext_, helperContext_)) return;
+        CompileLists(builders, kHelperHalf);
+        glFinish();
+        wglMakeCurrent(nullptr, nullptr);
+        helped = true;
+      });
+    } catch (const std::exception&) {
+      // No thread (std::system_error) or no memory for its state
+      // (std::bad_alloc): this one compiles the helper's half too, as when
+      // the helper's context fails.
+    }
   }
-  CompileLists(builders, helperContext_ ? kAll & ~kHelperHalf : kAll);
+  CompileLists(builders, kAll & ~kHelperHalf);
   if (helper.joinable()) helper.join();
-  if (helperContext_ && !helped) CompileLists(builders, kHelperHalf);
+  if (!helped) CompileLists(builders, kHelperHalf);
   return 1;
 }
 

@@ -1,9 +1,9 @@
 #include "voxel/cub_reader.h"
 
-#include <sys/stat.h>
-
 #include <cstring>
+#include <string>
 
+#include "platform/common/regular_file.h"
 #include "platform/winapi.h"
 
 namespace {
@@ -26,13 +26,6 @@ bool ReadWord(std::FILE* file, std::uint32_t* word) {
 
 bool TagIs(const char tag[4], const char* name) { return std::memcmp(tag, name, 4) == 0; }
 
-// A directory (or a device, a pipe) opens for reading on this platform but
-// holds no file to read: the caller treats it as a path that cannot be opened.
-bool IsRegularFile(std::FILE* file) {
-  struct stat status {};
-  return fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode);
-}
-
 // The six header words; false when the file ended before all were read
 // (the missing ones read as 0).
 bool ReadHeaderWords(std::FILE* file, std::uint32_t* words) {
@@ -49,18 +42,22 @@ bool ReadHeaderWords(std::FILE* file, std::uint32_t* words) {
 // HEA1: a complete header replaces the current volume (releasing the
 // earlier one first); a header cut short by the end of the file makes no
 // volume, and the next tag read reports the end.
-void ReadHeaderChunk(std::FILE* file, VOXSPACE*& volume) {
+void ReadHeaderChunk(std::FILE* file, VOXSPACE*& volume, bool& filled) {
   std::uint32_t bodySize = 0;
   const bool sized = ReadWord(file, &bodySize);  // the header is 24 bytes, whatever this says
   std::uint32_t words[kHeaderWords];
   if (!ReadHeaderWords(file, words) || !sized) return;
   FreeVoxSpace(volume);
   volume = InitVoxSpace(words[0], words[1], words[2], words[3]);
+  filled = false;
 }
 
-void ReadDataChunk(std::FILE* file, VOXSPACE*& volume, bool& error) {
+void ReadDataChunk(std::FILE* file, VOXSPACE*& volume, bool& filled, bool& error) {
   std::uint32_t bodySize = 0;
-  if (ReadWord(file, &bodySize) && ReadDAT1chunk(file, bodySize, volume)) return;
+  if (ReadWord(file, &bodySize) && ReadDAT1chunk(file, bodySize, volume)) {
+    filled = true;
+    return;
+  }
   Report("corrupt voxel data");
   FreeVoxSpace(volume);
   volume = nullptr;
@@ -107,10 +104,14 @@ int SkipChunk(std::FILE* file, std::uint32_t bodySize) {
 }
 
 VOXSPACE* LoadCub(const char* path) {
-  std::FILE* file = path ? std::fopen(path, "rbe") : nullptr;
-  if (!file) return nullptr;
-  if (!IsRegularFile(file)) {
-    std::fclose(file);
+  if (!path) return nullptr;
+  // Opened without blocking and refused unless a regular file: a FIFO would
+  // wait for a writer, a directory or a device holds no file to read.
+  std::string reason;
+  std::FILE* file = platform::OpenRegularFileStream(path, reason);
+  if (!file) {
+    // No box (the caller's "cannot load" follows); the reason is on stderr.
+    std::fprintf(stderr, "LoadCub(): cannot open %s: %s\n", path, reason.c_str());
     return nullptr;
   }
 
@@ -122,6 +123,7 @@ VOXSPACE* LoadCub(const char* path) {
   }
 
   VOXSPACE* volume = nullptr;
+  bool filled = false;  // whether a DAT1 was read into the current volume
   bool error = false;
   bool done = false;
   while (!done && !error) {
@@ -130,9 +132,9 @@ VOXSPACE* LoadCub(const char* path) {
       Report("unexpected end of file found");
       error = true;
     } else if (TagIs(tag, "HEA1")) {
-      ReadHeaderChunk(file, volume);
+      ReadHeaderChunk(file, volume, filled);
     } else if (TagIs(tag, "DAT1")) {
-      ReadDataChunk(file, volume, error);
+      ReadDataChunk(file, volume, filled, error);
     } else if (TagIs(tag, "ENDF")) {
       done = true;
     } else {
@@ -141,5 +143,8 @@ VOXSPACE* LoadCub(const char* path) {
   }
   if (error) Report("error in file");
   std::fclose(file);
+  // Only the header spoke: the volume is all zeros, however large it says it
+  // is, and the mirror and the face census need not touch it.
+  if (volume && !filled) SetVoxSpaceUnfilled(volume, true);
   return volume;
 }

@@ -10,7 +10,9 @@
 #include "voxel/voxspace.h"
 
 // The loaded volume (the caller releases it with FreeVoxSpace), or none.
-// A path that cannot be opened as a regular file gives none without a box.
+// A path that cannot be opened as a regular file gives none without a box,
+// with "LoadCub(): cannot open PATH: REASON" on standard error. A volume no
+// DAT1 filled is recorded as unfilled (SetVoxSpaceUnfilled).
 VOXSPACE* LoadCub(const char* path);
 
 // Reads the six header words (dimX, dimY, dimZ, bitsPerVoxel and two unused

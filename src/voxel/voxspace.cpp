@@ -1,7 +1,10 @@
 #include "voxel/voxspace.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <mutex>
 #include <optional>
 
 #include "platform/winapi.h"
@@ -46,7 +49,35 @@ std::optional<std::size_t> BufferBytes(std::uint64_t voxels, std::uint64_t dataS
   return static_cast<std::size_t>(bytes);
 }
 
+// The volumes recorded as unfilled. A few slots are plenty (a process holds
+// one volume at a time). Both are constant-initialised and need no
+// destruction, so a volume freed by a destructor at exit still finds them.
+std::mutex unfilledMutex;
+const VOXSPACE* unfilledVolumes[8];
+
 }  // namespace
+
+void SetVoxSpaceUnfilled(const VOXSPACE* volume, bool unfilled) {
+  if (!volume) return;
+  const std::lock_guard<std::mutex> lock(unfilledMutex);
+  for (const VOXSPACE*& slot : unfilledVolumes) {
+    if (slot == volume) slot = nullptr;
+  }
+  if (!unfilled) return;
+  for (const VOXSPACE*& slot : unfilledVolumes) {
+    if (!slot) {
+      slot = volume;
+      return;
+    }
+  }
+}
+
+bool IsVoxSpaceUnfilled(const VOXSPACE* volume) {
+  if (!volume) return false;
+  const std::lock_guard<std::mutex> lock(unfilledMutex);
+  return std::find(std::begin(unfilledVolumes), std::end(unfilledVolumes), volume) !=
+         std::end(unfilledVolumes);
+}
 
 VOXSPACE* InitVoxSpace(std::uint32_t dimX, std::uint32_t dimY, std::uint32_t dimZ,
                        std::uint32_t bitsPerVoxel) {
@@ -80,6 +111,7 @@ VOXSPACE* InitVoxSpace(std::uint32_t dimX, std::uint32_t dimY, std::uint32_t dim
 
 int FreeVoxSpace(VOXSPACE* volume) {
   if (!volume) return 1;
+  SetVoxSpaceUnfilled(volume, false);  // a later volume may get this address
   std::free(volume->data);
   std::free(volume);
   return 1;
@@ -87,6 +119,7 @@ int FreeVoxSpace(VOXSPACE* volume) {
 
 int MirrorVoxSpaceZ(VOXSPACE* volume) {
   if (!volume) return 0;
+  if (IsVoxSpaceUnfilled(volume)) return 1;  // copying would touch every untouched page
   const std::size_t sliceBytes = std::size_t{volume->dimX} * volume->dimY;
   auto* scratch = static_cast<unsigned char*>(std::malloc(sliceBytes ? sliceBytes : 1));
   if (!scratch) return 0;

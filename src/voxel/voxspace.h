@@ -23,5 +23,16 @@ VOXSPACE* InitVoxSpace(std::uint32_t dimX, std::uint32_t dimY, std::uint32_t dim
 int FreeVoxSpace(VOXSPACE* volume);
 
 // Reverses the order of the z slices in place; 0 for none or when the
-// scratch slice cannot be allocated (the volume is then unchanged).
+// scratch slice cannot be allocated (the volume is then unchanged). A volume
+// recorded as unfilled is left as it is: reversing zeros changes nothing.
 int MirrorVoxSpaceZ(VOXSPACE* volume);
+
+// Whether a volume is recorded as never filled: all zeros because nothing
+// wrote its voxels (a CUB header without data). Readers of the whole volume
+// skip it, so a header declaring gigabytes costs no memory: its zeroed pages
+// stay untouched. The record lives beside the volume, not in it;
+// FreeVoxSpace forgets it, and whoever writes voxels into a recorded volume
+// must clear it first. Recording may be refused (a full table): the volume
+// is then read as any other, only slower.
+void SetVoxSpaceUnfilled(const VOXSPACE* volume, bool unfilled);
+bool IsVoxSpaceUnfilled(const VOXSPACE* volume);

@@ -118,7 +118,9 @@ TEST_F(ShotE2E, KeysAndCameraOptionsChangeThePicture) {
 
   // Errors: the program's name, a message, exit code 1, no image.
   EXPECT_EQ(RunShot({dir.File("none.cub"), "-o", dir.File("c.png")}, seconds(30)), 1);
-  EXPECT_EQ(Stderr(), "qarmel-shot: cannot load " + dir.File("none.cub") + "\n");
+  EXPECT_EQ(Stderr(), "LoadCub(): cannot open " + dir.File("none.cub") +
+                          ": No such file or directory\nqarmel-shot: cannot load " +
+                          dir.File("none.cub") + "\n");
   EXPECT_FALSE(std::filesystem::exists(dir.File("c.png")));
   EXPECT_EQ(RunShot({QARMEL_SAMPLE, "--size", "0x5", "-o", dir.File("d.png")}, seconds(30)), 1);
   EXPECT_EQ(Stderr().rfind("qarmel-shot: ", 0), 0u);

@@ -90,14 +90,18 @@ TEST_F(InputFileTest, LoadFailuresEndTheProcessWithCode1) {
   const std::string path = dir.Write("bad.cub", CubBytes().Raw("JUNK").bytes());
   EXPECT_EXIT(GetInputFile(path.c_str()), ::testing::ExitedWithCode(1),
               "LoadCub\\(\\): not a cub file\nTesmir error: cannot load " + path + "\n");
-  // A missing file has only the caller's box.
-  EXPECT_EXIT(GetInputFile(dir.File("none.cub").c_str()), ::testing::ExitedWithCode(1),
-              "^Tesmir error: cannot load " + dir.File("none.cub") + "\n$");
-  // So has a directory.
-  EXPECT_EXIT(GetInputFile(dir.path().c_str()), ::testing::ExitedWithCode(1),
-              "^Tesmir error: cannot load " + dir.path() + "\n$");
-  // A lone quote is the empty path.
-  EXPECT_EXIT(GetInputFile("\""), ::testing::ExitedWithCode(1), "^Tesmir error: cannot load \n$");
+  // A file that cannot be opened: the system's reason on stderr, then the
+  // caller's box, for a missing file, a directory and the empty path.
+  const struct {
+    std::string path, reason;
+  } unopenable[] = {{dir.File("none.cub"), "No such file or directory"},
+                    {dir.path(), "Is a directory"},
+                    {"", "No such file or directory"}};
+  for (const auto& u : unopenable) {
+    EXPECT_EXIT(GetInputFile(u.path.empty() ? "\"" : u.path.c_str()), ::testing::ExitedWithCode(1),
+                "^LoadCub\\(\\): cannot open " + u.path + ": " + u.reason +
+                    "\nTesmir error: cannot load " + u.path + "\n$");
+  }
   // Text after the closing quote: only the first and last characters go.
   EXPECT_EXIT(GetInputFile(("\"" + path + "\" x").c_str()), ::testing::ExitedWithCode(1),
               "cannot load " + path + "\" \n");

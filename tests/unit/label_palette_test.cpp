@@ -1,10 +1,14 @@
 #include "surface/label_palette.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cmath>
+#include <string>
 #include <utility>
 #include <vector>
+
+#include "temp_dir.h"
 
 namespace {
 
@@ -54,6 +58,54 @@ TEST(LabelPalette, ColourTableLinesAreReadAndBadOnesReportedByNumber) {
   for (const auto& r : reports) lines.push_back(r.first);
   EXPECT_EQ(lines, (std::vector<int>{5, 6, 7, 8, 9, 10, 11}));
   EXPECT_EQ(reports.front().second, "256 TooBig 1 2 3");
+}
+
+// A table whose first line gives value 2 a colour, padded with comments to
+// exactly `bytes` bytes.
+std::string TableOfSize(std::size_t bytes) {
+  std::string text = "2 A 10 20 30\n";
+  while (text.size() + 64 <= bytes) text += std::string(63, '#') + "\n";
+  return text + std::string(bytes - text.size(), '#');
+}
+
+TEST(LabelPalette, FilesAreReadLineByLineWithinCapsElseIgnored) {
+  struct Case {
+    const char* name;
+    std::string text;  // none for a FIFO
+    bool loaded;
+    std::string error;  // standard error after the path; empty for none
+  };
+  const Case cases[] = {
+      {"CRLF lines, a bad one, the colour last without a break", "# c\r\nbad line\r\n2 A 10 20 30",
+       true, ":2: not a colour line (value name r g b [a]), skipped\n"},
+      {"a line of 512 bytes", "2 A 10 20 30\n#" + std::string(511, '#'), true, ""},
+      {"a line of 513 bytes", "2 A 10 20 30\n#" + std::string(512, '#') + "\n", false,
+       ":2: line longer than 512 bytes; colour table ignored\n"},
+      {"1 MiB", TableOfSize(1 << 20), true, ""},
+      {"1 MiB and a byte", TableOfSize((1 << 20) + 1), false,
+       ": larger than 1 MiB; colour table ignored\n"},
+      {"a FIFO", "", false, ": cannot open: not a regular file; colour table ignored\n"},
+  };
+  const LabelPalette builtIn = BuiltInPalette();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    std::string path = dir.File("t.lut");
+    if (c.text.empty()) {
+      ASSERT_EQ(mkfifo(path.c_str(), 0644), 0);  // an ordinary open would wait for a writer
+    } else {
+      path = dir.Write("t.lut", std::vector<std::uint8_t>(c.text.begin(), c.text.end()));
+    }
+    LabelPalette p = builtIn;
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(LoadPaletteFile(path, p), c.loaded);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), c.error.empty() ? "" : path + c.error);
+    if (c.loaded) {
+      EXPECT_EQ(Distance(p.rgb[2], {10, 20, 30}), 0);
+    } else {
+      EXPECT_EQ(Distance(p.rgb[2], builtIn.rgb[2]), 0) << "an ignored file changes no colour";
+    }
+  }
 }
 
 }  // namespace

@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
 #include "platform/headless/headless_control.h"
 #include "platform/winapi.h"
+#include "surface/face_census.h"
 
 using platform::headless::ClearMessageBoxJournal;
 using platform::headless::MessageBoxJournal;
@@ -105,6 +107,33 @@ TEST_F(VoxSpaceTest, MirrorReversesSlicesAndIsItsOwnInverse) {
   FreeVoxSpace(flat);
 
   EXPECT_EQ(MirrorVoxSpaceZ(nullptr), 0);
+}
+
+TEST_F(VoxSpaceTest, AnUnfilledRecordSkipsMirrorAndCensusUntilClearedOrFreed) {
+  // One interior voxel that the mirror moves from slice 1 to slice 2. The
+  // record is set against the truth here, so that skipping shows.
+  VOXSPACE* v = InitVoxSpace(3, 3, 4, 8);
+  ASSERT_NE(v, nullptr);
+  const std::size_t atZ1 = 1 + 3 + 9, atZ2 = atZ1 + 9;
+  v->data[atZ1] = 5;
+  const std::array<std::uint64_t, kFaceDirections> none{}, one{1, 1, 1, 1, 1, 1};
+  SetVoxSpaceUnfilled(v, true);
+  ASSERT_TRUE(IsVoxSpaceUnfilled(v));
+  EXPECT_EQ(MirrorVoxSpaceZ(v), 1);
+  EXPECT_EQ(v->data[atZ1], 5) << "the mirror copied slices of a recorded volume";
+  EXPECT_EQ(surface::CountExposedFaces(*v), none) << "the census walked a recorded volume";
+  SetVoxSpaceUnfilled(v, false);
+  EXPECT_EQ(MirrorVoxSpaceZ(v), 1);
+  EXPECT_EQ(v->data[atZ2], 5);
+  EXPECT_EQ(surface::CountExposedFaces(*v), one);
+
+  // Freeing forgets the record: a later volume, likely at the same address, is read.
+  SetVoxSpaceUnfilled(v, true);
+  FreeVoxSpace(v);
+  VOXSPACE* next = InitVoxSpace(3, 3, 4, 8);
+  ASSERT_NE(next, nullptr);
+  EXPECT_FALSE(IsVoxSpaceUnfilled(next));
+  FreeVoxSpace(next);
 }
 
 }  // namespace
