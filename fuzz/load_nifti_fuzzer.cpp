@@ -19,10 +19,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // Damaged headers are the interesting inputs: read whether or not the
   // bytes pass for NIfTI.
-  (void)IsNiftiFile(path);
+  const NiftiKind kind = NiftiFileKind(path);
   std::string reason;
   VOXSPACE* volume = LoadNifti(path, reason);
   if (volume) {
+    // What loads must be known for NIfTI-1, or the viewer would never load it.
+    if (kind != NiftiKind::kNifti1) std::abort();
     // Every voxel the viewer may address must be inside the buffer.
     const std::uint64_t voxels = std::uint64_t{volume->dimX} * volume->dimY * volume->dimZ;
     if (voxels == 0 || volume->dataSize != voxels) std::abort();

@@ -40,6 +40,18 @@ inline constexpr HeaderLayout kNifti1{.bytes = 348,
                                       .sclInter = {116},
                                       .magic = 344};
 
+// NIfTI-2, known only so that it is refused by name: a 540-byte header
+// whose magic follows sizeof_hdr.
+struct Nifti2Layout {
+  std::size_t bytes;
+  HeaderField<std::int32_t> sizeofHdr;
+  std::size_t magic;  // four bytes, the terminating NUL included
+};
+
+inline constexpr Nifti2Layout kNifti2{.bytes = 540, .sizeofHdr = {0}, .magic = 4};
+inline constexpr char kNifti2SingleFileMagic[4] = "n+2";
+inline constexpr char kNifti2SeparateHeaderMagic[4] = "ni2";
+
 // dim holds the rank and at most seven extents.
 inline constexpr int kMaxRank = 7;
 

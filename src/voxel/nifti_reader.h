@@ -17,17 +17,27 @@
 // One real value (scaling applied) to its voxel byte, 0 for empty.
 using NiftiVoxelRule = std::function<std::uint8_t(double)>;
 
-// The zeroed buffer for dimX*dimY*dimZ voxel bytes, or none.
+// The buffer for dimX*dimY*dimZ voxel bytes (zeroed or not), or none.
 using NiftiVoxelBuffer =
     std::function<unsigned char*(std::uint32_t dimX, std::uint32_t dimY, std::uint32_t dimZ)>;
 
-// True when `path` is a regular file whose first 348 bytes (after gunzip
-// when it starts with the gzip magic) are a NIfTI-1 header.
+// What a regular file holds by its first bytes (after gunzip when it
+// starts with the gzip magic): a NIfTI-1 header, a NIfTI-2 one (known only
+// to be refused by name), or neither. Other paths hold neither; they are
+// never opened in a way that could block.
+enum class NiftiKind { kNone, kNifti1, kNifti2 };
+NiftiKind NiftiFileKind(const char* path);
+
+// True when `path` is a regular file whose first 348 bytes are a NIfTI-1
+// header.
 bool IsNiftiFile(const char* path);
 
 // Reads the volume into the buffer `buffer` gives; an empty text on
-// success, else the reason (a damaged file, an unsupported data type, a
-// volume of more than 2^32 - 1 voxels).
+// success, else the reason, naming the file (one that cannot be opened, in
+// the system's words; a damaged or cut short file; a header claiming more
+// than the file can hold, refused before `buffer` is called; NIfTI-2; an
+// unsupported data type; a volume of more than 2^32 - 1 voxels; no memory).
+// `buffer` may leave the bytes unset: each voxel is written once.
 std::string ReadNifti(const std::string& path, const NiftiVoxelRule& rule,
                       const NiftiVoxelBuffer& buffer);
 

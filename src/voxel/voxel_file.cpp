@@ -7,7 +7,9 @@
 #include "voxel/nifti_reader.h"
 
 VOXSPACE* LoadVoxelFile(const char* path) {
-  if (!IsNiftiFile(path)) return LoadCub(path);
+  // NIfTI-2 goes to the NIfTI reader too, which refuses it by name rather
+  // than let the CUB reader call it "not a cub file".
+  if (NiftiFileKind(path) == NiftiKind::kNone) return LoadCub(path);
   // The reason goes to standard error only: the caller's "cannot load"
   // box follows, and one failure should not cost the user two boxes.
   std::string reason;

@@ -1,9 +1,13 @@
 // cubconvert on NIfTI and raw files written by the test: what it selects,
 // what it writes, and how it refuses bad input.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,6 +21,17 @@ namespace {
 
 using std::chrono::seconds;
 
+// A written file's voxels, read back with the viewer's own reader.
+std::vector<std::uint8_t> LoadedVoxels(const std::string& path) {
+  platform::headless::SetMessageBoxEcho(false);
+  VOXSPACE* v = LoadCub(path.c_str());
+  platform::headless::SetMessageBoxEcho(true);
+  if (!v) return {};
+  std::vector<std::uint8_t> bytes(v->data, v->data + v->dataSize);
+  FreeVoxSpace(v);
+  return bytes;
+}
+
 struct ToolRun {
   int code;
   std::string out, err;
@@ -24,25 +39,17 @@ struct ToolRun {
 
 class CubConvert : public ::testing::Test {
  protected:
-  ToolRun Convert(std::vector<std::string> args) {
+  ToolRun Convert(std::vector<std::string> args, const std::string& workingDirectory = {}) {
     args.insert(args.begin(), CUBCONVERT);
     LaunchOptions o;
+    o.workingDirectory = workingDirectory;
     o.stdoutFile = dir.File("out.txt");
     o.stderrFile = dir.File("err.txt");
     const auto code = Process(args, o).WaitForExit(seconds(60));
     return {code.value_or(-1), ReadTextFile(dir.File("out.txt")),
             ReadTextFile(dir.File("err.txt"))};
   }
-  // The written file's voxels, read back with the viewer's own reader.
-  std::vector<std::uint8_t> Voxels(const std::string& path) {
-    platform::headless::SetMessageBoxEcho(false);
-    VOXSPACE* v = LoadCub(path.c_str());
-    platform::headless::SetMessageBoxEcho(true);
-    if (!v) return {};
-    std::vector<std::uint8_t> bytes(v->data, v->data + v->dataSize);
-    FreeVoxSpace(v);
-    return bytes;
-  }
+  std::vector<std::uint8_t> Voxels(const std::string& path) { return LoadedVoxels(path); }
   std::string Gzip(const std::string& name, const std::vector<std::uint8_t>& bytes) {
     const std::string path = dir.File(name);
     gzFile file = gzopen(path.c_str(), "wb");
@@ -124,6 +131,8 @@ TEST_F(CubConvert, BadInputEndsWith1AndWritesNothing) {
   wrongSize.headerSize = 123;
   auto cut = MakeNifti<std::uint8_t>({}, Core<std::uint8_t>(1, 0));
   cut.resize(cut.size() - 10);
+  const std::string fifo = dir.File("pipe.raw");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{dir.Write("bad.nii", MakeNifti<std::uint8_t>(wrongSize, Core<std::uint8_t>(1, 0)))},
        "wrong header size"},
@@ -132,6 +141,8 @@ TEST_F(CubConvert, BadInputEndsWith1AndWritesNothing) {
        "the layout needs 64"},
       {{dir.File("missing.nii")}, "cannot open"},
       {{dir.File("x.nii"), "--threshold", "abc"}, "--threshold needs a number"},
+      {{dir.File("x.nii"), "--range", "200:100"}, "--range 200:100: LO is above HI"},
+      {{fifo, "--raw", "4x4x4", "--type", "u8"}, "not a regular file"},
   };
   for (const auto& [args, message] : cases) {
     std::vector<std::string> full = args;
@@ -141,9 +152,81 @@ TEST_F(CubConvert, BadInputEndsWith1AndWritesNothing) {
     EXPECT_EQ(r.code, 1) << args[0];
     EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
     EXPECT_EQ(r.err.rfind("cubconvert: ", 0), 0u) << r.err;
-    EXPECT_FALSE(std::filesystem::exists(dir.File("out.cub")));
-    EXPECT_FALSE(std::filesystem::exists(dir.File("out.cub.tmp")));
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+      EXPECT_NE(entry.path().filename().string().rfind("out.cub", 0), 0u) << entry.path();
   }
 }
+
+TEST_F(CubConvert, DashDashPrecedesAnInputThatLooksLikeAnOption) {
+  dir.Write("-x.nii", MakeNifti<std::uint8_t>({}, Core<std::uint8_t>(1, 0)));
+  const ToolRun r = Convert({"--", "-x.nii", "-o", "out.cub"}, dir.path());
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(Voxels(dir.File("out.cub")), CoreMask(1));
+}
+
+// Where -o may point. Renaming a temporary file over a FIFO or a device
+// would replace the node, so those are written directly; a link to a
+// regular file keeps pointing at the new file.
+struct Target {
+  const char* name;
+  std::function<std::string(TempDir&)> make;  // the -o argument
+  int code;
+  const char* message;  // a piece of standard error
+  std::function<void(TempDir&)> check;
+};
+
+void PrintTo(const Target& target, std::ostream* out) { *out << target.name; }
+
+std::string FifoTarget(TempDir& dir) {
+  mkfifo(dir.File("sink").c_str(), 0600);
+  return dir.File("sink");
+}
+
+bool IsFifo(const std::string& path) {
+  struct stat status {};
+  return lstat(path.c_str(), &status) == 0 && S_ISFIFO(status.st_mode);
+}
+
+const Target kTargets[] = {
+    {"StandardOutput", [](TempDir&) { return std::string("-"); }, 0, "standard output: 4 x 4 x 4",
+     [](TempDir& dir) { EXPECT_EQ(LoadedVoxels(dir.File("out.txt")), CoreMask(1)); }},
+    {"FifoNobodyReads", FifoTarget, 1, "no program reads the FIFO",
+     [](TempDir& dir) { EXPECT_TRUE(IsFifo(dir.File("sink"))); }},
+    {"Directory", [](TempDir& dir) { return dir.path(); }, 1, "Is a directory", nullptr},
+    {"LinkToANullDevice",
+     [](TempDir& dir) {
+       symlink("/dev/null", dir.File("null").c_str());
+       return dir.File("null");
+     },
+     0, "",
+     [](TempDir& dir) {
+       EXPECT_TRUE(std::filesystem::is_symlink(dir.File("null")));
+       EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+     }},
+    {"LinkToARegularFile",
+     [](TempDir& dir) {
+       dir.Write("real.cub", {1, 2, 3});
+       symlink(dir.File("real.cub").c_str(), dir.File("link.cub").c_str());
+       return dir.File("link.cub");
+     },
+     0, "",
+     [](TempDir& dir) {
+       EXPECT_TRUE(std::filesystem::is_symlink(dir.File("link.cub")));
+       EXPECT_EQ(LoadedVoxels(dir.File("real.cub")), CoreMask(1));
+     }},
+};
+
+class OutputTarget : public CubConvert, public ::testing::WithParamInterface<Target> {};
+
+TEST_P(OutputTarget, IsWrittenOrRefusedInPlace) {
+  const std::string input = dir.Write("in.nii", MakeNifti<std::uint8_t>({}, CoreMask(1)));
+  const ToolRun r = Convert({input, "-o", GetParam().make(dir)});
+  EXPECT_EQ(r.code, GetParam().code) << r.err;
+  EXPECT_NE(r.err.find(GetParam().message), std::string::npos) << r.err;
+  if (GetParam().check) GetParam().check(dir);
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, OutputTarget, ::testing::ValuesIn(kTargets),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

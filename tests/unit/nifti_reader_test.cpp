@@ -3,6 +3,7 @@
 #include "voxel/nifti_reader.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <functional>
 #include <ostream>
@@ -27,6 +28,19 @@ Bytes SmallNifti() {
 void Put16(Bytes& bytes, std::size_t at, std::int16_t value) { std::memcpy(&bytes[at], &value, 2); }
 void PutFloat(Bytes& bytes, std::size_t at, float value) { std::memcpy(&bytes[at], &value, 4); }
 
+Bytes Joined(Bytes a, const Bytes& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+// The bytes under a NIfTI-2 header's size and magic.
+Bytes Nifti2(Bytes bytes) {
+  const std::int32_t size = 540;
+  std::memcpy(&bytes[0], &size, 4);
+  std::memcpy(&bytes[4], "n+2\0\r\n\032\n", 8);
+  return bytes;
+}
+
 TEST(NiftiReader, KnowsNiftiByContentNotByName) {
   TempDir dir;
   const Bytes nifti = SmallNifti();
@@ -50,6 +64,31 @@ TEST(NiftiReader, KnowsNiftiByContentNotByName) {
       IsNiftiFile(dir.Write("short.nii", Bytes(nifti.begin(), nifti.begin() + 347)).c_str()));
   EXPECT_FALSE(IsNiftiFile(dir.path().c_str()));
   EXPECT_FALSE(IsNiftiFile(dir.File("missing.nii").c_str()));
+  // A FIFO without a writer: refused at once instead of waited on.
+  ASSERT_EQ(mkfifo(dir.File("pipe.nii").c_str(), 0600), 0);
+  EXPECT_EQ(NiftiFileKind(dir.File("pipe.nii").c_str()), NiftiKind::kNone);
+
+  EXPECT_EQ(NiftiFileKind(dir.Write("one.nii", Gzipped(nifti)).c_str()), NiftiKind::kNifti1);
+  EXPECT_EQ(NiftiFileKind(dir.Write("two.nii", Nifti2(nifti)).c_str()), NiftiKind::kNifti2);
+  EXPECT_EQ(NiftiFileKind(dir.Write("two.nii.gz", Gzipped(Nifti2(nifti))).c_str()),
+            NiftiKind::kNifti2);
+}
+
+// Valid gzip files of more than one member: the header split across
+// members, and an empty member at the end.
+TEST(NiftiReader, ReadsEveryMemberOfAGzipFile) {
+  const Bytes nifti = SmallNifti();
+  const Bytes head(nifti.begin(), nifti.begin() + 100), rest(nifti.begin() + 100, nifti.end());
+  const Bytes split = Joined(Gzipped(head), Gzipped(rest));
+  const Bytes emptyLast = Joined(Gzipped(nifti), Gzipped({}));
+  TempDir dir;
+  for (const Bytes& bytes : {split, emptyLast}) {
+    std::string reason;
+    VOXSPACE* volume = LoadNifti(dir.Write("members.nii.gz", bytes).c_str(), reason);
+    ASSERT_NE(volume, nullptr) << reason;
+    EXPECT_EQ(Bytes(volume->data, volume->data + 64), Bytes(nifti.end() - 64, nifti.end()));
+    FreeVoxSpace(volume);
+  }
 }
 
 TEST(NiftiReader, TheViewerKeepsNonZeroValuesAsLabels) {
@@ -77,10 +116,22 @@ TEST(NiftiReader, TheViewerKeepsNonZeroValuesAsLabels) {
   FreeVoxSpace(volume);
 }
 
+// How a damaged header goes to the file: as it is, gzipped, or gzipped
+// with one bit of the trailer's CRC or length word flipped.
+using Packing = Bytes (*)(const Bytes&);
+Bytes Plain(const Bytes& bytes) { return bytes; }
+Bytes TrailerBitFlipped(const Bytes& bytes, std::size_t fromEnd) {
+  Bytes packed = Gzipped(bytes);
+  packed[packed.size() - fromEnd] ^= 1;
+  return packed;
+}
+Bytes WrongCrc(const Bytes& bytes) { return TrailerBitFlipped(bytes, 8); }
+Bytes WrongLength(const Bytes& bytes) { return TrailerBitFlipped(bytes, 4); }
+
 struct Damage {
   const char* name;
   std::function<void(Bytes&)> apply;
-  bool gzip;
+  Packing pack;
   const char* reason;  // words the reason holds
 };
 
@@ -91,13 +142,14 @@ class DamagedNifti : public ::testing::TestWithParam<Damage> {};
 TEST_P(DamagedNifti, GivesNoVolumeAndSaysWhy) {
   Bytes bytes = SmallNifti();
   GetParam().apply(bytes);
-  if (GetParam().gzip) bytes = Gzipped(bytes);
   TempDir dir;
+  const std::string path = dir.Write("damaged.nii", GetParam().pack(bytes));
   std::string reason;
-  VOXSPACE* volume = LoadNifti(dir.Write("damaged.nii", bytes).c_str(), reason);
+  VOXSPACE* volume = LoadNifti(path.c_str(), reason);
   EXPECT_EQ(volume, nullptr);
   FreeVoxSpace(volume);
   EXPECT_NE(reason.find(GetParam().reason), std::string::npos) << reason;
+  EXPECT_NE(reason.find(path), std::string::npos) << "the reason names no file: " << reason;
 }
 
 // Seven dimensions of 32767 make more values than 64 bits count; gzipped,
@@ -107,20 +159,31 @@ void HugeDims(Bytes& b) {
   for (int d = 1; d <= 7; ++d) Put16(b, 40 + 2 * d, 32767);
 }
 
+// 1625^3 voxels: a header a few dozen gzipped bytes cannot honestly hold.
+void HugeClaim(Bytes& b) {
+  for (int d = 1; d <= 3; ++d) Put16(b, 40 + 2 * d, 1625);
+}
+
 const Damage kDamages[] = {
-    {"Truncated", [](Bytes& b) { b.resize(b.size() - 10); }, false, "is cut short"},
-    {"TruncatedGzipped", [](Bytes& b) { b.resize(b.size() - 10); }, true, "is cut short"},
-    {"HeaderOnly", [](Bytes& b) { b.resize(348); }, false, "is cut short"},
-    {"TooShortForAHeader", [](Bytes& b) { b.resize(300); }, false, "too short"},
-    {"WrongHeaderSize", [](Bytes& b) { b[0] = 123; }, false, "wrong header size"},
-    {"TwoFilePair", [](Bytes& b) { std::memcpy(&b[344], "ni1", 4); }, false, "not a single-file"},
-    {"ZeroDimension", [](Bytes& b) { Put16(b, 44, 0); }, false, "bad dimensions"},
-    {"NegativeDimension", [](Bytes& b) { Put16(b, 42, -4); }, false, "bad dimensions"},
-    {"RankAboveSeven", [](Bytes& b) { Put16(b, 40, 8); }, false, "bad dimensions"},
-    {"DataInsideTheHeader", [](Bytes& b) { PutFloat(b, 108, 100); }, false, "bad header"},
-    {"UndefinedType", [](Bytes& b) { Put16(b, 70, 3); }, false, "not a readable"},
-    {"ComplexType", [](Bytes& b) { Put16(b, 70, 32); }, false, "unsupported NIfTI data type 32"},
-    {"HugeDimsGzipped", HugeDims, true, "larger than a CUB file can hold"},
+    {"Truncated", [](Bytes& b) { b.resize(b.size() - 10); }, Plain, "is cut short"},
+    {"TruncatedGzipped", [](Bytes& b) { b.resize(b.size() - 10); }, Gzipped, "is cut short"},
+    {"HeaderOnly", [](Bytes& b) { b.resize(348); }, Plain, "is cut short"},
+    {"TooShortForAHeader", [](Bytes& b) { b.resize(300); }, Plain, "too short"},
+    {"WrongHeaderSize", [](Bytes& b) { b[0] = 123; }, Plain, "wrong header size"},
+    {"TwoFilePair", [](Bytes& b) { std::memcpy(&b[344], "ni1", 4); }, Plain, "not a single-file"},
+    {"ZeroDimension", [](Bytes& b) { Put16(b, 44, 0); }, Plain, "bad dimensions"},
+    {"NegativeDimension", [](Bytes& b) { Put16(b, 42, -4); }, Plain, "bad dimensions"},
+    {"RankAboveSeven", [](Bytes& b) { Put16(b, 40, 8); }, Plain, "bad dimensions"},
+    {"DataInsideTheHeader", [](Bytes& b) { PutFloat(b, 108, 100); }, Plain, "bad header"},
+    {"UndefinedType", [](Bytes& b) { Put16(b, 70, 3); }, Plain, "not a readable"},
+    {"ComplexType", [](Bytes& b) { Put16(b, 70, 32); }, Plain, "unsupported NIfTI data type 32"},
+    {"HugeDimsGzipped", HugeDims, Gzipped, "larger than a CUB file can hold"},
+    {"ClaimBeyondInflation", HugeClaim, Gzipped, "gzipped bytes can hold"},
+    {"FarDataOffsetGzipped", [](Bytes& b) { PutFloat(b, 108, 1e12f); }, Gzipped,
+     "gzipped bytes can hold"},
+    {"WrongCrc", [](Bytes&) {}, WrongCrc, "is damaged: CRC"},
+    {"WrongLengthWord", [](Bytes&) {}, WrongLength, "is damaged: gzip length word"},
+    {"Nifti2", [](Bytes& b) { b = Nifti2(b); }, Plain, "NIfTI-2 is not supported"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Reasons, DamagedNifti, ::testing::ValuesIn(kDamages),

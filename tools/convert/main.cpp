@@ -1,14 +1,24 @@
 // cubconvert: makes a CUB file from a NIfTI-1 volume (.nii, .nii.gz) or a
 // raw one, choosing the solid voxels by threshold, range, labels or
 // non-zero values.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
+#include <new>
 #include <set>
 #include <string>
+#include <vector>
 
-#include "cub_writer.h"
 #include "surface/ogl_cuberille.h"
 #include "volume_source.h"
 #include "voxel/nifti_reader.h"
@@ -20,16 +30,26 @@ const char kUsage[] =
     "       cubconvert INPUT.raw --raw WxHxD --type u8|u16|i16|f32 [--endian little|big] -o "
     "OUT.cub ...\n"
     "Makes a CUB file for the Qarmel viewer from a NIfTI-1 or raw volume.\n"
+    "The input must be a regular file; a gzipped NIfTI file whose header claims\n"
+    "more data than its length can inflate to is refused before it is read.\n"
+    "NIfTI-2 is not supported.\n"
     "\n"
     "Selection of the solid voxels (default --nonzero):\n"
     "  --threshold T     values of at least T\n"
-    "  --range LO:HI     values from LO to HI\n"
+    "  --range LO:HI     values from LO to HI (LO no more than HI)\n"
     "  --label N[,N...]  values equal to one of the labels\n"
     "  --nonzero         values other than 0\n"
     "Output:\n"
-    "  -o, --output OUT.cub  the file to write (through a temporary file)\n"
+    "  -o, --output OUT.cub  the file to write: a new or regular file through a\n"
+    "                    temporary file renamed into place; a FIFO (that a program\n"
+    "                    reads) or a character device such as /dev/null directly;\n"
+    "                    - for standard output (the summary then goes to standard\n"
+    "                    error); anything else is refused\n"
     "  --keep-values     write each solid voxel's value clamped to 1..255, not 1\n"
-    "  --help, --version\n";
+    "  --                the next argument is the input, even if it starts with -\n"
+    "  --help, --version\n"
+    "\n"
+    "Errors go to standard error with exit code 1; no file is left half-written.\n";
 
 int Fail(const std::string& message) {
   std::fprintf(stderr, "cubconvert: %s\n", message.c_str());
@@ -91,11 +111,18 @@ bool ParseLayout(const char* text, RawLayout& layout) {
 // Empty on success, else the error text.
 std::string Parse(int argc, char** argv, Options& o, bool& done) {
   done = false;
+  bool inputNext = false;  // after "--"
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     const char* next = i + 1 < argc ? argv[i + 1] : nullptr;
     auto need = [&]() { return next ? (++i, true) : false; };
-    if (a == "--help" || a == "-h") {
+    if (inputNext) {
+      inputNext = false;
+      if (!o.input.empty()) return "more than one input: " + a;
+      o.input = a;
+    } else if (a == "--") {
+      inputNext = true;
+    } else if (a == "--help" || a == "-h") {
       std::fputs(kUsage, stdout);
       done = true;
       return {};
@@ -137,6 +164,8 @@ std::string Parse(int argc, char** argv, Options& o, bool& done) {
           !Number(r.substr(colon + 1).c_str(), o.selection.high)) {
         return "--range needs LO:HI";
       }
+      // An empty range would write an empty volume without a word.
+      if (o.selection.low > o.selection.high) return "--range " + r + ": LO is above HI";
       o.selection.kind = Selection::kRange;
     } else if (a == "--label") {
       if (!need()) return "--label needs N[,N...]";
@@ -163,18 +192,182 @@ std::string Parse(int argc, char** argv, Options& o, bool& done) {
       return "more than one input: " + a;
     }
   }
+  if (inputNext) return "-- needs the input file after it";
   if (o.input.empty()) return "no input file (see --help)";
   if (o.output.empty()) return "no output file: give -o OUT.cub";
   return {};
 }
 
-}  // namespace
+// The temporary file a signal must not leave behind: a fixed buffer, since
+// the handler may only call async-signal-safe functions.
+char pendingTemporary[PATH_MAX + 32] = {};
 
-int main(int argc, char** argv) {
-  Options o;
-  bool done = false;
-  if (std::string e = Parse(argc, argv, o, done); !e.empty()) return Fail(e);
-  if (done) return 0;
+void RemovePendingAndDie(int signal) {
+  if (pendingTemporary[0] != '\0') unlink(pendingTemporary);
+  std::signal(signal, SIG_DFL);
+  std::raise(signal);
+}
+
+bool WriteAll(int fd, const void* data, std::uint64_t size) {
+  const auto* bytes = static_cast<const unsigned char*>(data);
+  while (size > 0) {
+    const ssize_t n =
+        write(fd, bytes, static_cast<std::size_t>(std::min<std::uint64_t>(size, 1u << 30)));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes += n;
+    size -= static_cast<std::uint64_t>(n);
+  }
+  return true;
+}
+
+// "CUB1", the HEA1 chunk (8 bits per voxel) and the DAT1 tag and size, as
+// the README lays the format out; the voxels and "ENDF" follow.
+std::vector<unsigned char> CubHead(const VoxelVolume& volume) {
+  std::vector<unsigned char> head;
+  auto tag = [&head](const char* t) { head.insert(head.end(), t, t + 4); };
+  auto word = [&head](std::uint64_t w) {
+    for (int shift = 0; shift < 32; shift += 8)
+      head.push_back(static_cast<unsigned char>(w >> shift));
+  };
+  tag("CUB1");
+  tag("HEA1");
+  word(24);
+  for (std::uint32_t w : {volume.dimX, volume.dimY, volume.dimZ, 8u, 0u, 0u}) word(w);
+  tag("DAT1");
+  word(volume.Count());
+  return head;
+}
+
+// Where the CUB file goes. A new path or a regular file is written through
+// a temporary file renamed into place, so a failed or interrupted run
+// leaves nothing half-written; renaming over a FIFO or a device would
+// replace the node with a regular file, so those are written directly,
+// and anything else is refused.
+class Output {
+ public:
+  Output() = default;
+  Output(const Output&) = delete;
+  Output& operator=(const Output&) = delete;
+  ~Output() {
+    if (fd_ >= 0 && kind_ != Kind::kStandardOutput) close(fd_);
+    if (!temporary_.empty()) Discard();
+  }
+
+  // Looks at the target before the input is read, so a wrong -o costs no
+  // reading. Empty on success, else why not.
+  std::string Prepare(const std::string& target) {
+    target_ = target;
+    if (target == "-") {
+      kind_ = Kind::kStandardOutput;
+      if (isatty(STDOUT_FILENO))
+        return "will not write a CUB file to a terminal (redirect standard output)";
+      fd_ = STDOUT_FILENO;
+      return {};
+    }
+    struct stat status {};
+    if (stat(target.c_str(), &status) != 0) {
+      if (errno != ENOENT) return "cannot write " + target + ": " + std::strerror(errno);
+      return MakeTemporary(target, 0666 & ~CurrentUmask());
+    }
+    if (S_ISREG(status.st_mode)) {
+      // Through a symbolic link: the file it names is replaced, not the link.
+      char* real = realpath(target.c_str(), nullptr);
+      const std::string final = real ? real : target;
+      std::free(real);
+      return MakeTemporary(final, status.st_mode & 07777);
+    }
+    if (S_ISFIFO(status.st_mode) || S_ISCHR(status.st_mode)) {
+      kind_ = Kind::kDirect;
+      return {};
+    }
+    if (S_ISDIR(status.st_mode)) return "cannot write " + target + ": " + std::strerror(EISDIR);
+    return "cannot write " + target + ": not a regular file, FIFO or character device";
+  }
+
+  // Writes the whole file and puts it in place; empty on success.
+  std::string Write(const VoxelVolume& volume) {
+    if (kind_ == Kind::kDirect && !OpenDirect()) return Failure();
+    const std::vector<unsigned char> head = CubHead(volume);
+    if (!WriteAll(fd_, head.data(), head.size()) ||
+        !WriteAll(fd_, volume.voxels.get(), volume.Count()) || !WriteAll(fd_, "ENDF", 4))
+      return Failure();
+    if (kind_ == Kind::kStandardOutput) return {};
+    const int fd = fd_;
+    fd_ = -1;
+    if (close(fd) != 0) return Failure();
+    if (kind_ == Kind::kRenamed) {
+      if (std::rename(temporary_.c_str(), final_.c_str()) != 0) return Failure();
+      pendingTemporary[0] = '\0';
+      temporary_.clear();
+    }
+    return {};
+  }
+
+  bool IsStandardOutput() const { return kind_ == Kind::kStandardOutput; }
+
+ private:
+  enum class Kind { kStandardOutput, kDirect, kRenamed };
+
+  static mode_t CurrentUmask() {
+    const mode_t mask = umask(0);
+    umask(mask);
+    return mask;
+  }
+
+  // A fresh name beside the target (never an existing file, which might be
+  // a FIFO or a link), with the mode the target has or would get.
+  std::string MakeTemporary(const std::string& final, mode_t mode) {
+    kind_ = Kind::kRenamed;
+    final_ = final;
+    std::string name = final + ".tmp.XXXXXX";
+    fd_ = mkostemp(name.data(), O_CLOEXEC);
+    if (fd_ < 0) return "cannot write " + target_ + ": " + std::strerror(errno);
+    temporary_ = name;
+    if (temporary_.size() < sizeof pendingTemporary) {
+      std::memcpy(pendingTemporary, temporary_.c_str(), temporary_.size() + 1);
+      // A signal the caller ignores (a background job's SIGINT) stays ignored.
+      for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        if (std::signal(signal, RemovePendingAndDie) == SIG_IGN) std::signal(signal, SIG_IGN);
+      }
+    }
+    if (fchmod(fd_, mode) != 0) return "cannot write " + target_ + ": " + std::strerror(errno);
+    return {};
+  }
+
+  // A FIFO nobody reads would block the open: it is refused instead.
+  bool OpenDirect() {
+    fd_ = open(target_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd_ < 0) return false;
+    const int flags = fcntl(fd_, F_GETFL);
+    return flags >= 0 && fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) == 0;
+  }
+
+  std::string Failure() {
+    const int error = errno;
+    std::string reason = std::strerror(error);
+    if (error == ENXIO && kind_ == Kind::kDirect) reason += " (no program reads the FIFO)";
+    if (!temporary_.empty()) Discard();
+    const std::string name = kind_ == Kind::kStandardOutput ? "standard output" : target_;
+    return "cannot write " + name + ": " + reason;
+  }
+
+  void Discard() {
+    unlink(temporary_.c_str());
+    pendingTemporary[0] = '\0';
+    temporary_.clear();
+  }
+
+  Kind kind_ = Kind::kRenamed;
+  std::string target_;     // as given
+  std::string final_;      // where the temporary file goes
+  std::string temporary_;  // while it exists
+  int fd_ = -1;
+};
+
+int Convert(const Options& o) {
+  Output output;
+  if (std::string e = output.Prepare(o.output); !e.empty()) return Fail(e);
 
   // A progress line for inputs over 64 MiB.
   const bool large =
@@ -186,32 +379,49 @@ int main(int argc, char** argv) {
     shown = percent;
     std::fprintf(stderr, "\rcubconvert: reading %3d%%%s", percent, percent == 100 ? "\n" : "");
   };
-  CubVolume volume;
+  VoxelVolume volume;
   const std::string error = o.raw ? ReadRaw(o.input, o.layout, o.selection, volume, progress)
                                   : ReadNifti(o.input, o.selection, volume);
   if (!error.empty()) return Fail(error);
-  if (std::string e = WriteCubFile(o.output, volume); !e.empty()) return Fail(e);
+  if (std::string e = output.Write(volume); !e.empty()) return Fail(e);
 
-  std::uint64_t solid = 0;
-  for (std::uint8_t v : volume.voxels) solid += v != 0;
+  const std::uint64_t count = volume.Count();
+  const std::uint8_t* voxels = volume.voxels.get();
+  const std::uint64_t solid =
+      count - static_cast<std::uint64_t>(std::count(voxels, voxels + count, std::uint8_t{0}));
   // The viewer's own census of exposed faces (of the volume as stored).
-  VOXSPACE view{volume.dimX,
-                volume.dimY,
-                volume.dimZ,
-                8,
-                0,
-                static_cast<std::uint32_t>(volume.voxels.size()),
-                volume.voxels.data()};
+  VOXSPACE view{volume.dimX, volume.dimY, volume.dimZ, 8, 0, count, volume.voxels.get()};
   OGLcuberille surface;
   surface.voxSpace = &view;
   const std::uint32_t faces = surface.CountFaces();
   const QuadList* q = surface.quadLists;
-  std::printf(
-      "%s: %u x %u x %u, %llu solid voxels, %u exposed faces (left %u, right %u, down %u, up %u, "
-      "back %u, front %u)\n",
-      o.output.c_str(), volume.dimX, volume.dimY, volume.dimZ,
-      static_cast<unsigned long long>(solid), faces, q[LEFT].quadCount, q[RIGHT].quadCount,
-      q[DOWN].quadCount, q[UP].quadCount, q[BACK].quadCount, q[FRONT].quadCount);
+  // Standard output may be the CUB file itself.
+  std::fprintf(output.IsStandardOutput() ? stderr : stdout,
+               "%s: %u x %u x %u, %llu solid voxels, %u exposed faces (left %u, right %u, down "
+               "%u, up %u, back %u, front %u)\n",
+               output.IsStandardOutput() ? "standard output" : o.output.c_str(), volume.dimX,
+               volume.dimY, volume.dimZ, static_cast<unsigned long long>(solid), faces,
+               q[LEFT].quadCount, q[RIGHT].quadCount, q[DOWN].quadCount, q[UP].quadCount,
+               q[BACK].quadCount, q[FRONT].quadCount);
   surface.voxSpace = nullptr;
   return 0;
+}
+
+}  // namespace
+
+// No exception ends the program unexplained: memory running out anywhere
+// (a label list, a reader's block) is reported as any other failure, and
+// the output's destructor removes its temporary file on the way.
+int main(int argc, char** argv) {
+  try {
+    Options o;
+    bool done = false;
+    if (std::string e = Parse(argc, argv, o, done); !e.empty()) return Fail(e);
+    if (done) return 0;
+    return Convert(o);
+  } catch (const std::bad_alloc&) {
+    return Fail("not enough memory");
+  } catch (const std::exception& e) {
+    return Fail(e.what());
+  }
 }

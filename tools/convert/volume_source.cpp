@@ -1,9 +1,14 @@
 #include "volume_source.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
+#include "platform/common/regular_file.h"
 #include "voxel/nifti_reader.h"
 
 namespace {
@@ -20,44 +25,57 @@ std::string CheckSize(std::uint64_t x, std::uint64_t y, std::uint64_t z) {
   return {};
 }
 
+// The volume's buffer, or none when memory runs out.
+bool Allocate(VoxelVolume& out, std::uint32_t x, std::uint32_t y, std::uint32_t z) {
+  out.dimX = x, out.dimY = y, out.dimZ = z;
+  out.voxels.reset(static_cast<std::uint8_t*>(std::calloc(out.Count(), 1)));
+  return out.voxels != nullptr;
+}
+
+struct CloseFile {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
 }  // namespace
 
 // The viewer's reader, filling the volume cubconvert writes.
-std::string ReadNifti(const std::string& path, const VoxelRule& rule, CubVolume& out) {
-  return ::ReadNifti(path, rule, [&out](std::uint32_t x, std::uint32_t y, std::uint32_t z) {
-    out.dimX = x, out.dimY = y, out.dimZ = z;
-    out.voxels.assign(std::size_t{x} * y * z, 0);
-    return out.voxels.data();
-  });
+std::string ReadNifti(const std::string& path, const VoxelRule& rule, VoxelVolume& out) {
+  return ::ReadNifti(path, rule,
+                     [&out](std::uint32_t x, std::uint32_t y, std::uint32_t z) -> unsigned char* {
+                       return Allocate(out, x, y, z) ? out.voxels.get() : nullptr;
+                     });
 }
 
 std::string ReadRaw(const std::string& path, const RawLayout& layout, const VoxelRule& rule,
-                    CubVolume& out, const std::function<void(double)>& progress) {
-  if (std::string e = CheckSize(layout.dimX, layout.dimY, layout.dimZ); !e.empty()) return e;
+                    VoxelVolume& out, const std::function<void(double)>& progress) {
+  if (std::string e = CheckSize(layout.dimX, layout.dimY, layout.dimZ); !e.empty())
+    return path + ": " + e;
   const std::size_t bytesPerValue = layout.type == RawType::kU8    ? 1
                                     : layout.type == RawType::kF32 ? 4
                                                                    : 2;
   const std::uint64_t count = std::uint64_t{layout.dimX} * layout.dimY * layout.dimZ;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return "cannot open " + path;
-  std::fseek(file, 0, SEEK_END);
-  const long size = std::ftell(file);
-  std::rewind(file);
-  if (size < 0 || static_cast<std::uint64_t>(size) != count * bytesPerValue) {
-    std::fclose(file);
+  std::string reason;
+  const std::unique_ptr<std::FILE, CloseFile> file(
+      platform::OpenRegularFileStream(path.c_str(), reason));
+  if (!file) return "cannot open " + path + ": " + reason;
+  struct stat status {};
+  if (fstat(fileno(file.get()), &status) != 0)
+    return "cannot read " + path + ": " + std::strerror(errno);
+  const auto size = static_cast<std::uint64_t>(status.st_size);
+  if (size != count * bytesPerValue) {
     return path + " holds " + std::to_string(size) + " bytes, the layout needs " +
            std::to_string(count * bytesPerValue);
   }
-  out.dimX = layout.dimX, out.dimY = layout.dimY, out.dimZ = layout.dimZ;
-  out.voxels.assign(static_cast<std::size_t>(count), 0);
+  if (!Allocate(out, layout.dimX, layout.dimY, layout.dimZ))
+    return "not enough memory for the volume of " + path;
   std::vector<unsigned char> block(std::size_t{1} << 20);
   std::uint64_t done = 0;
   while (done < count) {
     const std::size_t values = static_cast<std::size_t>(
         std::min<std::uint64_t>(count - done, block.size() / bytesPerValue));
-    if (std::fread(block.data(), bytesPerValue, values, file) != values) {
-      std::fclose(file);
-      return "cannot read " + path;
+    if (std::fread(block.data(), bytesPerValue, values, file.get()) != values) {
+      return std::ferror(file.get()) ? "cannot read " + path + ": " + std::strerror(errno)
+                                     : path + " is cut short";
     }
     for (std::size_t i = 0; i < values; ++i) {
       const unsigned char* b = &block[i * bytesPerValue];
@@ -84,11 +102,10 @@ std::string ReadRaw(const std::string& path, const RawLayout& layout, const Voxe
           break;
         }
       }
-      out.voxels[static_cast<std::size_t>(done + i)] = rule(v);
+      out.voxels.get()[done + i] = rule(v);
     }
     done += values;
     if (progress) progress(static_cast<double>(done) / static_cast<double>(count));
   }
-  std::fclose(file);
   return {};
 }

@@ -4,11 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
+#include <memory>
 #include <string>
-#include <vector>
-
-#include "cub_writer.h"
 
 // Turns each scalar value (scaling applied) into the CUB voxel byte.
 using VoxelRule = std::function<std::uint8_t(double)>;
@@ -21,8 +20,22 @@ struct RawLayout {
   bool bigEndian = false;
 };
 
-// Each returns an empty text on success, else what is wrong. `progress`
-// (0 to 1) is called now and then while a large input is read.
-std::string ReadNifti(const std::string& path, const VoxelRule& rule, CubVolume& out);
+// One byte per voxel, x fastest, then y, then z. The buffer comes from
+// calloc, which hands out untouched pages: memory is spent only as the
+// input's values arrive, never on a size a header merely claims.
+struct VoxelVolume {
+  struct Free {
+    void operator()(std::uint8_t* bytes) const { std::free(bytes); }
+  };
+  std::uint32_t dimX = 0, dimY = 0, dimZ = 0;
+  std::unique_ptr<std::uint8_t, Free> voxels;
+
+  std::uint64_t Count() const { return std::uint64_t{dimX} * dimY * dimZ; }
+};
+
+// Each returns an empty text on success, else what is wrong, naming the
+// file. Only regular files are read. `progress` (0 to 1) is called now and
+// then while a large input is read.
+std::string ReadNifti(const std::string& path, const VoxelRule& rule, VoxelVolume& out);
 std::string ReadRaw(const std::string& path, const RawLayout& layout, const VoxelRule& rule,
-                    CubVolume& out, const std::function<void(double)>& progress);
+                    VoxelVolume& out, const std::function<void(double)>& progress);
