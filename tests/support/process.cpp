@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -64,8 +65,10 @@ Process::~Process() {
 bool Process::Running() {
   if (exitCode_ || pid_ <= 0) return false;
   int status = 0;
-  if (waitpid(pid_, &status, WNOHANG) == pid_) {
+  struct rusage usage {};
+  if (wait4(pid_, &status, WNOHANG, &usage) == pid_) {
     exitCode_ = DecodeStatus(status);
+    peakKilobytes_ = usage.ru_maxrss;
     return false;
   }
   return true;

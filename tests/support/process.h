@@ -28,10 +28,13 @@ class Process {
   std::optional<int> WaitForExit(std::chrono::milliseconds deadline);
   bool Running();
   pid_t pid() const { return pid_; }
+  // The program's peak resident memory, once it has ended.
+  long PeakKilobytes() const { return peakKilobytes_; }
 
  private:
   pid_t pid_ = -1;
   std::optional<int> exitCode_;
+  long peakKilobytes_ = 0;
 };
 
 // Runs a program to its end (with a deadline) and returns its exit code.

@@ -1,0 +1,193 @@
+// Hostile and damaged inputs through the programs that take them. Each row
+// is a file made here, a command line, and what must come of it within a
+// generous deadline: the exit code, a piece of the message on standard
+// error, and a ceiling on the program's peak resident memory (the offscreen
+// context alone takes about 100 MB).
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "cub_bytes.h"
+#include "nifti_bytes.h"
+#include "process.h"
+#include "temp_dir.h"
+
+namespace {
+
+using std::chrono::seconds;
+
+std::vector<std::uint8_t> SmallCub() {
+  return CubBytes().Magic().Header(4, 4, 4).Data(std::vector<std::uint8_t>(64, 1)).End().bytes();
+}
+
+// A NIfTI header that claims 1625^3 voxels of one byte, and none of them.
+std::vector<std::uint8_t> HugeClaimNifti() {
+  NiftiFields fields;
+  fields.dims[0] = fields.dims[1] = fields.dims[2] = 1625;
+  return MakeNifti<std::uint8_t>(fields, {});
+}
+
+// Makers of the input files; each returns the path to give the program.
+using Maker = std::string (*)(TempDir&);
+
+std::string Missing(TempDir& dir) { return dir.File("missing.cub"); }
+std::string Directory(TempDir& dir) {
+  mkdir(dir.File("folder.cub").c_str(), 0755);
+  return dir.File("folder.cub");
+}
+std::string Fifo(TempDir& dir) {
+  mkfifo(dir.File("pipe.nii").c_str(), 0644);
+  return dir.File("pipe.nii");
+}
+std::string Small(TempDir& dir) { return dir.Write("small.cub", SmallCub()); }
+// 4x4x4 raw bytes, with a FIFO beside them to write to.
+std::string RawWithPipe(TempDir& dir) {
+  mkfifo(dir.File("pipe.cub").c_str(), 0644);
+  return dir.Write("cube.raw", std::vector<std::uint8_t>(64, 150));
+}
+std::string DashNamed(TempDir& dir) { return dir.Write("-x.cub", SmallCub()); }
+std::string HeaderOnlyCub(TempDir& dir) {
+  return dir.Write("empty.cub", CubBytes().Magic().Header(1625, 1625, 1625).End().bytes());
+}
+// A gzip stream of a few dozen bytes that never ends, its last word
+// claiming about 4 GiB: the header's claim must be refused before anything
+// is allocated or inflated.
+std::string UnendingGzip(TempDir& dir) {
+  const std::vector<std::uint8_t> header = HugeClaimNifti();
+  z_stream stream{};
+  const int gzipWindow = 15 + 16;
+  deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, gzipWindow, 8, Z_DEFAULT_STRATEGY);
+  std::vector<std::uint8_t> bytes(deflateBound(&stream, header.size()) + 16);
+  stream.next_in = const_cast<Bytef*>(header.data());
+  stream.avail_in = static_cast<uInt>(header.size());
+  stream.next_out = bytes.data();
+  stream.avail_out = static_cast<uInt>(bytes.size());
+  deflate(&stream, Z_SYNC_FLUSH);
+  bytes.resize(stream.total_out);
+  deflateEnd(&stream);
+  for (std::uint8_t b : {0x00, 0x00, 0x00, 0xFF, 0xFF}) bytes.push_back(b);
+  return dir.Write("unending.nii.gz", bytes);
+}
+// A complete stream whose length word was changed.
+std::string ForgedLengthWord(TempDir& dir) {
+  std::vector<std::uint8_t> bytes =
+      Gzipped(MakeNifti<std::uint8_t>({}, std::vector<std::uint8_t>(64)));
+  bytes[bytes.size() - 1] ^= 0x40;
+  return dir.Write("forged.nii.gz", bytes);
+}
+std::string MultiMember(TempDir& dir) {
+  const std::vector<std::uint8_t> nifti =
+      MakeNifti<std::uint8_t>({}, std::vector<std::uint8_t>(64, 1));
+  std::vector<std::uint8_t> bytes = Gzipped({nifti.begin(), nifti.begin() + 100});
+  for (const auto& member : {Gzipped({nifti.begin() + 100, nifti.end()}), Gzipped({})})
+    bytes.insert(bytes.end(), member.begin(), member.end());
+  return dir.Write("members.nii.gz", bytes);
+}
+std::string Nifti2(TempDir& dir) {
+  std::vector<std::uint8_t> bytes(544, 0);
+  const std::int32_t size = 540;
+  std::memcpy(&bytes[0], &size, 4);
+  std::memcpy(&bytes[4], "n+2\0\r\n\032\n", 8);
+  return dir.Write("two.nii", bytes);
+}
+std::string FarDataOffset(TempDir& dir) {
+  std::vector<std::uint8_t> bytes = MakeNifti<std::uint8_t>({}, std::vector<std::uint8_t>(64, 1));
+  const float offset = 1e12f;
+  std::memcpy(&bytes[108], &offset, 4);
+  return dir.Write("far.nii.gz", Gzipped(bytes));
+}
+// A colour table of 1 GiB beside a small volume (sparse: no disk used).
+std::string HugePalette(TempDir& dir) {
+  const std::string volume = Small(dir);
+  std::ofstream(volume + ".lut") << "1 skin 255 0 0\n";
+  if (truncate((volume + ".lut").c_str(), off_t{1} << 30) != 0) return "";
+  return volume;
+}
+
+// An input that claims more than it holds, or that is refused, may cost
+// at most this much beyond its true voxel bytes (none here).
+constexpr long kCeilingKilobytes = 256 * 1024;
+// Under AddressSanitizer the shadow of a large allocation counts too, so
+// the ceiling is checked in the optimised build only.
+#if defined(__has_feature)
+constexpr bool kSanitized = __has_feature(address_sanitizer);
+#else
+constexpr bool kSanitized = false;
+#endif
+
+constexpr const char* kShot = QARMEL_SHOT;
+constexpr const char* kConvert = CUBCONVERT;
+
+struct HostileCase {
+  const char* name;
+  const char* program;
+  Maker make;
+  std::vector<std::string> args;  // IN is the made file, OUT/ the scratch folder
+  int exitCode;
+  const char* message;  // a piece of standard error
+};
+
+void PrintTo(const HostileCase& c, std::ostream* out) { *out << c.name; }
+
+class HostileInput : public ::testing::TestWithParam<HostileCase> {};
+
+TEST_P(HostileInput, EndsInTimeWithItsMessageAndBoundedMemory) {
+  const HostileCase& c = GetParam();
+  TempDir dir;
+  const std::string input = c.make(dir);
+  ASSERT_FALSE(input.empty());
+  std::vector<std::string> argv = {c.program};
+  for (const std::string& arg : c.args) {
+    if (arg == "IN") {
+      argv.push_back(input);
+    } else if (arg.rfind("OUT/", 0) == 0) {
+      argv.push_back(dir.File(arg.substr(4)));
+    } else {
+      argv.push_back(arg);
+    }
+  }
+  LaunchOptions options;
+  options.stdoutFile = dir.File("stdout.txt");
+  options.stderrFile = dir.File("stderr.txt");
+  Process program(argv, options);
+  const auto code = program.WaitForExit(seconds(30));
+  ASSERT_TRUE(code) << "still running after 30 s";
+  const std::string errors = ReadTextFile(dir.File("stderr.txt"));
+  EXPECT_EQ(*code, c.exitCode) << errors;
+  EXPECT_NE(errors.find(c.message), std::string::npos) << errors;
+  if (!kSanitized) {
+    EXPECT_LE(program.PeakKilobytes(), kCeilingKilobytes);
+  }
+}
+
+// clang-format off
+const HostileCase kCases[] = {
+    {"missing", kShot, Missing, {"IN", "-o", "OUT/x.png"}, 1, "No such file"},
+    {"directory", kShot, Directory, {"IN", "-o", "OUT/x.png"}, 1, "Is a directory"},
+    {"fifo", kShot, Fifo, {"IN", "-o", "OUT/x.png"}, 1, "not a regular file"},
+    {"fifo_convert", kConvert, Fifo, {"IN", "-o", "OUT/x.cub"}, 1, "not a regular file"},
+    {"fifo_output", kConvert, RawWithPipe, {"IN", "--raw", "4x4x4", "-o", "OUT/pipe.cub"}, 1, "no program reads"},
+    {"header_only_cub", kShot, HeaderOnlyCub, {"IN", "-o", "OUT/x.png"}, 0, ""},
+    {"unending_gzip_convert", kConvert, UnendingGzip, {"IN", "-o", "OUT/x.cub"}, 1, "gzipped bytes can hold"},
+    {"unending_gzip_shot", kShot, UnendingGzip, {"IN", "-o", "OUT/x.png"}, 1, "gzipped bytes can hold"},
+    {"forged_length_word", kConvert, ForgedLengthWord, {"IN", "-o", "OUT/x.cub"}, 1, "is damaged: gzip length word"},
+    {"far_data_offset", kConvert, FarDataOffset, {"IN", "-o", "OUT/x.cub"}, 1, "gzipped bytes can hold"},
+    {"multi_member_gzip", kShot, MultiMember, {"IN", "-o", "OUT/x.png"}, 0, ""},
+    {"nifti2", kShot, Nifti2, {"IN", "-o", "OUT/x.png"}, 1, "NIfTI-2 is not supported"},
+    {"empty_range", kConvert, RawWithPipe, {"IN", "--raw", "4x4x4", "-o", "OUT/x.cub", "--range", "200:100"}, 1, "LO is above HI"},
+    {"huge_palette", kShot, HugePalette, {"IN", "-o", "OUT/x.png"}, 0, "colour table ignored"},
+    {"full_disk", kShot, Small, {"IN", "-o", "/dev/full"}, 1, "No space left on device"},
+    {"dash_named", kShot, DashNamed, {"-o", "OUT/x.png", "--", "IN"}, 0, ""},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(Programs, HostileInput, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
