@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <numeric>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "e2e_fixture.h"
@@ -139,6 +140,49 @@ TEST_F(BoxE2E, TheHelpBoxSetsDescriptionsAtOneTabStop) {
   ASSERT_TRUE(Xdotool({"windowfocus", "--sync", id, "key", "Escape"}));
   EXPECT_EQ(viewer->WaitForExit(seconds(30)), 0);
 }
+
+// What happens to the focus once a box has closed: on a bare X server it
+// falls to the root and the viewer takes it back; a window manager gives
+// it back at once (the test does that here).
+enum class FocusAfterBox { kTakenBack, kGivenAtOnce };
+
+const char* NameOf(FocusAfterBox focus) {
+  return focus == FocusAfterBox::kTakenBack ? "TakenBackByTheViewer" : "GivenAtOnce";
+}
+void PrintTo(FocusAfterBox focus, std::ostream* out) { *out << NameOf(focus); }
+
+class BoxFocusE2E : public BoxE2E, public ::testing::WithParamInterface<FocusAfterBox> {};
+
+unsigned long WindowNumber(const std::string& id) { return std::stoul(id, nullptr, 0); }
+
+// A key typed right after the box's window has gone (100 ms after, or as
+// soon as the focus is back) is carried out: only input during the box
+// is dropped.
+TEST_P(BoxFocusE2E, AKeyTypedRightAfterTheBoxIsCarriedOut) {
+  const std::string id = Start();
+  ASSERT_FALSE(id.empty());
+  ASSERT_TRUE(Xdotool({"windowfocus", "--sync", id, "key", "g"}));
+  const auto box = WaitForWindow("Geometry Info");
+  ASSERT_TRUE(box);
+  ASSERT_TRUE(PressKey(*box, "Return"));
+  const auto end = std::chrono::steady_clock::now() + seconds(30);
+  while (FindWindow("Geometry Info")) ASSERT_LT(std::chrono::steady_clock::now(), end);
+  const auto gone = std::chrono::steady_clock::now();
+  if (GetParam() == FocusAfterBox::kGivenAtOnce) {
+    ASSERT_TRUE(Xdotool({"windowfocus", "--sync", id}));
+  } else {
+    std::string focus;
+    while ((focus = FocusedWindow()).empty() || WindowNumber(focus) != WindowNumber(id))
+      ASSERT_LT(std::chrono::steady_clock::now(), end) << "the focus stays on " << focus;
+    std::this_thread::sleep_until(gone + std::chrono::milliseconds(100));
+  }
+  ASSERT_TRUE(Xdotool({"key", "c"}));  // to the focused window
+  EXPECT_TRUE(WaitForTitle(id, "Qarmel phantom.cub   f i l p q z", seconds(10))) << WindowTitle(id);
+}
+
+INSTANTIATE_TEST_SUITE_P(Focus, BoxFocusE2E,
+                         ::testing::Values(FocusAfterBox::kTakenBack, FocusAfterBox::kGivenAtOnce),
+                         [](const auto& info) { return std::string(NameOf(info.param)); });
 
 // A hundred boxes in a row, and while each is open the owner is resized,
 // hidden and shown again (it must paint itself anew at its new size) and

@@ -92,6 +92,12 @@ std::string WindowTitle(const std::string& windowId) {
   return title;
 }
 
+std::string FocusedWindow() {
+  std::string id = CommandOutput("xdotool getwindowfocus");
+  while (!id.empty() && id.back() == '\n') id.pop_back();
+  return id;
+}
+
 bool WaitForTitle(const std::string& windowId, const std::string& title,
                   std::chrono::milliseconds deadline) {
   const auto end = std::chrono::steady_clock::now() + deadline;

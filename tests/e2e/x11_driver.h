@@ -27,6 +27,9 @@ bool HaveDisplay();
 // The window's current title, or empty.
 std::string WindowTitle(const std::string& windowId);
 
+// The id of the window that has the keyboard focus (decimal), or empty.
+std::string FocusedWindow();
+
 // Polls the title until it equals `title`.
 bool WaitForTitle(const std::string& windowId, const std::string& title,
                   std::chrono::milliseconds deadline = std::chrono::seconds(30));

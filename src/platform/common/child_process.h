@@ -1,6 +1,11 @@
-// Runs a helper program (the desktop's file chooser) without a shell, so no
-// text from the user or the record is ever interpreted as a command.
+// Runs helper programs (the desktop's file chooser, message boxes) without a
+// shell, so no text from the user or the record is ever interpreted as a
+// command. Each child is ended (SIGTERM) when this process ends, however
+// it ends, and gets this process's environment with the helper entries of
+// HelperProgramEnvironment.
 #pragma once
+
+#include <sys/types.h>
 
 #include <string>
 #include <vector>
@@ -27,18 +32,18 @@ class BackgroundChild {
   BackgroundChild(const BackgroundChild&) = delete;
   BackgroundChild& operator=(const BackgroundChild&) = delete;
 
-  // Starts argv[0] (looked up in PATH) without a shell, with the extra
-  // environment entries ("NAME=VALUE", each replacing a variable of that
-  // name); false when it could not be run.
-  bool Start(const std::vector<std::string>& argv,
-             const std::vector<std::string>& extraEnvironment = {});
+  // Starts argv[0] (looked up in PATH) without a shell; false when it could
+  // not be run.
+  bool Start(const std::vector<std::string>& argv);
   // Whether it has ended (it is then reaped); never blocks.
   bool Ended();
   // Its exit code once ended; -1 when it ended by a signal or never ran.
   int exitStatus() const { return exitStatus_; }
+  // Its process id while it runs, else -1.
+  pid_t pid() const { return pid_; }
 
  private:
-  int pid_ = -1;
+  pid_t pid_ = -1;
   int exitStatus_ = -1;
 };
 

@@ -5,7 +5,8 @@
 //           X server regenerates (the reason on standard error when it
 //           fails); interrupt and termination signals left to end the
 //           process; on X11, a TrueColor visual with 8-bit colour channels,
-//           the offscreen context's depth bits and double buffering.
+//           the offscreen context's depth bits and double buffering; the
+//           program ends (code 1) when the X display goes away under it.
 // Not supported: other video drivers (offscreen, dummy): they count as no display.
 #include "platform/sdl/display.h"
 
@@ -20,6 +21,7 @@
 
 #include "platform/common/display_environment.h"
 #include "platform/common/pixel_format.h"
+#include "platform/sdl/display_loss.h"
 
 namespace platform::sdl {
 namespace {
@@ -113,9 +115,12 @@ bool StartVideo() {
   // turn them into a quit event that no window asked for.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (!InitVideoWithRetries(NamedDriver())) return false;
-  std::atexit(SDL_Quit);
+  std::atexit(QuitVideo);
   const char* driver = SDL_GetCurrentVideoDriver();
-  if (driver && std::strcmp(driver, "x11") == 0) PreferTrueColorVisual();
+  if (driver && std::strcmp(driver, "x11") == 0) {
+    WatchForDisplayLoss();
+    PreferTrueColorVisual();
+  }
   return IsRealDisplayDriver(driver);
 }
 

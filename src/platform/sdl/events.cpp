@@ -97,7 +97,9 @@ UINT ButtonMessage(Uint8 button, bool down) {
   }
 }
 
-void Translate(const SDL_Event& e) {
+}  // namespace
+
+void TranslateEvent(const SDL_Event& e) {
   switch (e.type) {
     case SDL_WINDOWEVENT:
       if (HWND w = WindowOf(e.window.windowID)) TranslateWindowEvent(w, e.window);
@@ -124,8 +126,6 @@ void Translate(const SDL_Event& e) {
       break;
   }
 }
-
-}  // namespace
 
 unsigned VirtualKeyOf(SDL_Keycode key) {
   if (key >= SDLK_a && key <= SDLK_z) return static_cast<unsigned>('A' + (key - SDLK_a));
@@ -165,9 +165,9 @@ void PumpEvents(bool wait, int timeoutMs) {
   if (wait) {
     const int got = timeoutMs < 0 ? SDL_WaitEvent(&e) : SDL_WaitEventTimeout(&e, timeoutMs);
     if (!got) return;
-    Translate(e);
+    TranslateEvent(e);
   }
-  while (SDL_PollEvent(&e)) Translate(e);
+  while (SDL_PollEvent(&e)) TranslateEvent(e);
 }
 
 }  // namespace platform::sdl

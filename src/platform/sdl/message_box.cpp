@@ -5,21 +5,24 @@
 //           a child process (zenity, which lays out tabs at tab stops),
 //           attached to the owner window, and while it is open this thread
 //           keeps dispatching the windows' paint, size, move and activation
-//           messages and drops their keyboard and mouse input. No other
-//           thread ever calls SDL. Without zenity, SDL's own box on this
-//           thread (the owner is not repainted meanwhile, and tabs show as
-//           glyphs). Without a display, the line only.
+//           messages and drops their keyboard and mouse input until the
+//           box's window goes (what comes after reaches the owner, which
+//           takes the focus back when nobody else has it; the box's
+//           process ends with the viewer's). No other thread ever calls
+//           SDL. Without zenity, SDL's own box on this thread (the owner
+//           is not repainted meanwhile, and tabs show as glyphs). Without
+//           a display, the line only.
 // Not supported: buttons other than OK; the box's own position.
 #include <SDL.h>
 #include <SDL_syswm.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "platform/common/child_process.h"
 #include "platform/common/message_box_echo.h"
 #include "platform/common/window_record.h"
+#include "platform/sdl/box_window.h"
 #include "platform/sdl/display.h"
 #include "platform/sdl/events.h"
 #include "platform/winapi.h"
@@ -57,9 +60,7 @@ std::vector<std::string> ZenityArguments(HWND owner, LPCSTR text, LPCSTR caption
 
 // Dispatches what the windows must still get while a box is open; input
 // waits for nobody (dropped), the quit message is kept for the main loop.
-// With `wait`, first waits up to 10 ms for an event.
-void PumpWhileModal(std::vector<MSG>& kept, bool wait) {
-  platform::sdl::PumpEvents(wait, 10);
+void DispatchModal(std::vector<MSG>& kept) {
   MSG message;
   while (platform::TakeFromQueue(&message)) {
     if (message.message == WM_QUIT) {
@@ -71,33 +72,52 @@ void PumpWhileModal(std::vector<MSG>& kept, bool wait) {
   }
 }
 
-// Without a session bus (a bare X server, as in tests and kiosks) GTK's
-// settings store would try to start one for every box: the box then uses
-// an in-memory store. A desktop session keeps its own fonts and themes.
-std::vector<std::string> ZenityEnvironment() {
-  const char* bus = std::getenv("DBUS_SESSION_BUS_ADDRESS");
-  const char* backend = std::getenv("GSETTINGS_BACKEND");
-  if ((bus && *bus) || backend) return {};
-  return {"GSETTINGS_BACKEND=memory"};
+// Handles the pending events (with `wait`, first waits up to 10 ms for
+// one) up to the one saying the box's window went; true when it came.
+// What follows it stays queued for the main loop: it came after the box.
+bool PumpWhileModal(platform::sdl::BoxWindow& window, std::vector<MSG>& kept, bool wait) {
+  SDL_Event e;
+  for (bool got = wait ? SDL_WaitEventTimeout(&e, 10) == 1 : SDL_PollEvent(&e) == 1; got;
+       got = SDL_PollEvent(&e) == 1) {
+    if (window.IsGoneEvent(e)) return true;
+    platform::sdl::TranslateEvent(e);
+    DispatchModal(kept);
+  }
+  return false;
 }
+
+// A box whose window went but whose process runs on (hidden, not closed)
+// is modal again after this long.
+constexpr Uint32 kEndAfterWindowMs = 1000;
 
 // The box in a child process; false when zenity could not be run or ended
 // without showing one (0 is OK, 1 the box closed otherwise).
 bool ShowToolkitBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+  platform::sdl::BoxWindow window(NativeOwner(owner));
   platform::BackgroundChild box;
-  if (!box.Start(ZenityArguments(owner, text, caption, type), ZenityEnvironment())) return false;
+  if (!box.Start(ZenityArguments(owner, text, caption, type))) return false;
+  window.SetProcess(box.pid());
   std::vector<MSG> kept;
+  bool gone = false;
+  Uint32 goneAt = 0;
   while (!box.Ended()) {
-    if (platform::Windows().empty()) {
+    if (gone && SDL_GetTicks() - goneAt < kEndAfterWindowMs) {
+      SDL_Delay(2);  // its process is ending; the events wait in order
+    } else if (platform::Windows().empty()) {
       SDL_Delay(10);  // nothing to keep alive meanwhile
-    } else {
-      PumpWhileModal(kept, true);
+    } else if (PumpWhileModal(window, kept, true)) {
+      gone = true;
+      goneAt = SDL_GetTicks();
+      window.ReturnFocus();
     }
   }
-  // Input sent to the owner before the box closed may still wait in the
-  // connection: it belongs to the modal time and is dropped too (what
-  // comes after the box is gone is not waited for).
-  if (!platform::Windows().empty()) PumpWhileModal(kept, false);
+  if (!gone) {
+    // The window's end was not seen: input sent to the owner before the
+    // box closed may still wait in the connection; it belongs to the modal
+    // time and is dropped too.
+    if (!platform::Windows().empty()) PumpWhileModal(window, kept, false);
+    window.ReturnFocus();
+  }
   for (const MSG& m : kept) platform::PostToQueue(m.hwnd, m.message, m.wParam, m.lParam);
   return box.exitStatus() == 0 || box.exitStatus() == 1;
 }
