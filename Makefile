@@ -3,7 +3,9 @@
 #   make test   set up, build and pass every test (unit, gl, e2e under Xvfb, fuzz and boxes under sanitizers)
 
 SAMPLE ?= samples/phantom.cub
-XVFB := xvfb-run -a -s "-screen 0 1280x1024x24"
+# -noreset: the server stays up between tests; one that resets when its last
+# client leaves can refuse the next test's first connection meanwhile.
+XVFB := xvfb-run -a -s "-screen 0 1280x1024x24 -noreset"
 
 # ctest runs this many tests at once; the tests that use the X display take
 # it in turns (a resource lock), the rest share the two cores.
