@@ -21,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // bytes pass for NIfTI.
   const NiftiKind kind = NiftiFileKind(path);
   std::string reason;
-  VOXSPACE* volume = LoadNifti(path, reason);
+  VolumeFacts facts;
+  VOXSPACE* volume = LoadNifti(path, reason, facts);
   if (volume) {
     // What loads must be known for NIfTI-1, or the viewer would never load it.
     if (kind != NiftiKind::kNifti1) std::abort();

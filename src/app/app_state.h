@@ -33,7 +33,7 @@ extern HPALETTE palette;   // made at WM_CREATE when the format needs one, delet
 extern VOXSPACE* theVolume;  // owned by the shell from load to WM_DESTROY
 
 extern char exeDirectory[kExeDirectorySize];      // with its trailing '/', or empty
-extern char inputPath[kInputPathSize];            // the volume file being viewed, CUB or NIfTI
+extern char inputPath[kInputPathSize];            // the volume file being viewed, CUB or a scan
 extern char inputFileName[kInputFileNameSize];    // its name without the directory
 extern char geometryInfoText[kGeometryInfoSize];  // the last geometry box's text (key g)
 extern char texturePath[kTexturePathSize];        // exeDirectory + "texture.bmp" after scene set-up

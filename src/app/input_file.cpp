@@ -53,12 +53,18 @@ void SetInputFileName() {
 }
 
 int LoadInputFile() {
-  theVolume = LoadVoxelFile(inputPath);
-  if (!theVolume) FailToLoad();
+  if (!LoadVolumeFile(inputPath)) FailToLoad();
   return 1;
 }
 
 }  // namespace
+
+bool LoadVolumeFile(const char* path) {
+  VolumeFacts facts;
+  theVolume = LoadVoxelFile(path, facts);
+  if (theVolume) theSurface.SetVoxelSpacing(facts.spacing);
+  return theVolume != nullptr;
+}
 
 void GetExeDirectory(char (&directory)[kExeDirectorySize]) {
   const std::string_view program = ProgramPath(GetCommandLineA());
@@ -85,7 +91,8 @@ int GetInputFile(const char* argumentText) {
 
 int ChooseInputFile(char (&fileNameOut)[kInputFileNameSize], char (&pathOut)[kInputPathSize]) {
   static const char filters[] =
-      "Cub files (*.CUB)\0*.cub\0All files (*.*)\0*.*\0NIfTI files\0*.nii;*.nii.gz\0";
+      "Cub files (*.CUB)\0*.cub\0All files (*.*)\0*.*\0NIfTI files\0*.nii;*.nii.gz\0"
+      "NRRD files\0*.nrrd;*.nhdr\0MetaImage files\0*.mha;*.mhd\0";
   OPENFILENAMEA record = {};
   record.lStructSize = OPENFILENAME_SIZE_VERSION_400;
   record.lpstrFilter = filters;

@@ -14,6 +14,10 @@ void GetExeDirectory(char (&directory)[kExeDirectorySize]);
 // "cannot load %s" box.
 int GetInputFile(const char* argumentText);
 
+// Loads `path` into theVolume, and a scan's voxel size into theSurface
+// (before any geometry is built); false when it cannot be loaded.
+bool LoadVolumeFile(const char* path);
+
 // Runs the open-file dialog; non-zero when the user confirmed a file, which
 // then fills both buffers.
 int ChooseInputFile(char (&fileNameOut)[kInputFileNameSize], char (&pathOut)[kInputPathSize]);

@@ -35,9 +35,8 @@ void SwitchCamera(HWND) {
   appSettings.polarMode = !appSettings.polarMode;
   if (appSettings.polarMode) {
     theSurface.fastLighting = 1;
-    const std::uint32_t dimX = theVolume ? theVolume->dimX : 0;
-    glFogf(GL_FOG_START, PolarFogStart(dimX));
-    glFogf(GL_FOG_END, PolarFogEnd(dimX));
+    glFogf(GL_FOG_START, PolarFogStart(SceneWidth()));
+    glFogf(GL_FOG_END, PolarFogEnd(SceneWidth()));
   } else {
     theSurface.fastLighting = 0;
     glFogf(GL_FOG_START, 3);

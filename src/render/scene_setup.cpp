@@ -14,9 +14,13 @@ void SetTextureFilter(GLint filter) {
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
 }
 
+double SceneWidth() {
+  return theVolume ? theVolume->dimX * static_cast<double>(theSurface.voxelSize[0]) : 0;
+}
+
 // The fog ends where the volume is never seen beyond.
-float PolarFogEnd(std::uint32_t dimX) { return static_cast<float>((dimX - 2) * 2.75); }
-float PolarFogStart(std::uint32_t dimX) { return static_cast<float>((dimX - 2) * 1.25); }
+float PolarFogEnd(double width) { return static_cast<float>((width - 2) * 2.75); }
+float PolarFogStart(double width) { return static_cast<float>((width - 2) * 1.25); }
 
 namespace {
 
@@ -31,7 +35,7 @@ constexpr float kUnboundedFar = std::numeric_limits<float>::max();
 
 void SetUpCameras() {
   if (theVolume) {
-    const std::uint32_t d = theVolume->dimX;
+    const double d = SceneWidth();
     polarCam.fov = 55, polarCam.aspect = 1, polarCam.zNear = 0.1f, polarCam.zFar = kUnboundedFar;
     ApplyProjection(polarCam);
     polarCam.heading = 336;
@@ -39,7 +43,10 @@ void SetUpCameras() {
     polarCam.direction[0] = std::cos(a), polarCam.direction[1] = 0,
     polarCam.direction[2] = -std::sin(a);
     polarCam.elevation = 340;
-    polarCam.distance = static_cast<float>(static_cast<std::uint32_t>(2 * d - 4));
+    // Whole units, counted as an unsigned width would count them: a volume
+    // narrower than 2 lands far away rather than behind the eye.
+    polarCam.distance =
+        static_cast<float>(static_cast<std::uint32_t>(static_cast<std::int64_t>(2 * d - 4)));
     ApplyPolarView(polarCam);
     flyCam.fov = 55, flyCam.aspect = 1, flyCam.zNear = 0.1f, flyCam.zFar = kUnboundedFar;
     ApplyProjection(flyCam);
@@ -70,8 +77,8 @@ void SetUpFog() {
   glFogfv(GL_FOG_COLOR, black);
   float start = 2, end = 6;
   if (theVolume && appSettings.polarMode) {
-    start = PolarFogStart(theVolume->dimX);
-    end = PolarFogEnd(theVolume->dimX);
+    start = PolarFogStart(SceneWidth());
+    end = PolarFogEnd(SceneWidth());
   } else if (theVolume) {
     start = 1, end = 20;
   }

@@ -15,7 +15,10 @@ int SetupScene();
 // The pieces of the state that key commands change again later (the
 // capabilities with SetCapability).
 void SetTextureFilter(GLint filter);  // GL_LINEAR or GL_NEAREST, both ways
-// Where the polar camera's fog starts and ends for a volume dimX wide (the
-// interior's width, unsigned as the volume's: a width below 2 wraps).
-float PolarFogStart(std::uint32_t dimX);
-float PolarFogEnd(std::uint32_t dimX);
+// The loaded volume's drawn width along x in units of its smallest voxel
+// edge (dimX for a CUB file or an isotropic scan), 0 without a volume: the
+// scale of the scene, its camera distance and fog.
+double SceneWidth();
+// Where the polar camera's fog starts and ends for a volume that wide.
+float PolarFogStart(double width);
+float PolarFogEnd(double width);

@@ -5,6 +5,7 @@
 
 #include <GL/gl.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -37,6 +38,20 @@ void OGLcuberille::SetVoxSpace(VOXSPACE* volume) {
   voxSpace = volume;
   InitBoxTriangles();
   if (CountFaces() != 0) ApplyRenderMethod();
+}
+
+void OGLcuberille::SetVoxelSpacing(const double (&millimetres)[3]) {
+  // Edges more than this many times the smallest are drawn at this many:
+  // a header's stray value must not push the volume beyond a float's reach.
+  constexpr double kLongestEdgeRatio = 1000;
+  double smallest = 0;
+  for (int axis = 0; axis < 3; ++axis) {
+    const double edge = millimetres[axis];
+    spacing[axis] = std::isfinite(edge) && edge > 0 ? edge : 1;
+    if (smallest == 0 || spacing[axis] < smallest) smallest = spacing[axis];
+  }
+  for (int axis = 0; axis < 3; ++axis)
+    voxelSize[axis] = static_cast<float>(std::fmin(spacing[axis] / smallest, kLongestEdgeRatio));
 }
 
 void OGLcuberille::SetRenderMethod(int method) {

@@ -34,6 +34,14 @@ class OGLcuberille {
   std::int32_t BuildMergedQuads();
   int BuildMergedLists();
 
+  // A scan's voxel size in millimetres, from its header: set once, before
+  // any geometry is built (voxelSize is otherwise fixed at construction; a
+  // CUB file has no voxel size and keeps the unit cube). voxelSize becomes
+  // the edges in units of the smallest, so an isotropic scan is drawn
+  // exactly as a CUB file of the same voxels; `spacing` keeps the
+  // millimetres.
+  void SetVoxelSpacing(const double (&millimetres)[3]);
+
   void SetRenderMethod(int method);
   void SetTexturing(int on);
   void SetMerged(bool on);
@@ -72,6 +80,7 @@ class OGLcuberille {
   float directionColors[kFaceDirections][4] = {};
   std::int32_t visibleMask = 0;
   float voxelSize[3];
+  double spacing[3] = {1, 1, 1};  // voxel edges in millimetres, x y z as drawn
   std::int32_t renderMethod;
   std::int32_t textured;
   std::int32_t fastLighting;

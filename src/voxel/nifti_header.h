@@ -27,7 +27,11 @@ struct HeaderLayout {
   HeaderField<float> voxOffset;        // where the voxel data start in the file
   HeaderField<float> sclSlope;         // real value = stored value * slope + intercept
   HeaderField<float> sclInter;
-  std::size_t magic;  // four bytes, the terminating NUL included
+  HeaderField<float> pixdim;  // [0] qfac (the sign of k in the qform), [1] .. [3] voxel edges
+  HeaderField<std::int16_t> qformCode, sformCode;  // > 0: that transform holds
+  HeaderField<float> quatern;                      // b, c, d of the qform's rotation quaternion
+  HeaderField<float> srow;  // the sform's three rows of four, x then y then z
+  std::size_t magic;        // four bytes, the terminating NUL included
 };
 
 inline constexpr HeaderLayout kNifti1{.bytes = 348,
@@ -38,6 +42,11 @@ inline constexpr HeaderLayout kNifti1{.bytes = 348,
                                       .voxOffset = {108},
                                       .sclSlope = {112},
                                       .sclInter = {116},
+                                      .pixdim = {76},
+                                      .qformCode = {252},
+                                      .sformCode = {254},
+                                      .quatern = {256},
+                                      .srow = {280},
                                       .magic = 344};
 
 // NIfTI-2, known only so that it is refused by name: a 540-byte header

@@ -12,22 +12,19 @@
 #include <limits>
 #include <memory>
 #include <new>
-#include <type_traits>
+#include <optional>
 #include <utility>
 #include <vector>
 
 #include "platform/common/regular_file.h"
+#include "voxel/byte_source.h"
 #include "voxel/nifti_header.h"
+#include "voxel/scan_samples.h"
 
 namespace {
 
 using nifti::kNifti1;
 
-// One byte per voxel in a buffer a CUB file's 32-bit DAT1 size can hold,
-// so that whatever the viewer shows, cubconvert can write.
-constexpr std::uint64_t kLargestVolume = std::numeric_limits<std::uint32_t>::max();
-// Blocks of stored values are read and turned into voxels a MiB at a time.
-constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
 // A data offset beyond this marks a damaged header; one up to it becomes
 // a file position without overflow.
 constexpr float kFarthestDataOffset = 1e12f;
@@ -36,11 +33,6 @@ constexpr float kFarthestDataOffset = 1e12f;
 constexpr unsigned kSniffBuffer = 64;
 // A gzipped file starts with these two bytes.
 constexpr unsigned char kGzipMagic[2] = {0x1F, 0x8B};
-// Deflate spends at least two bits on a run of 258 bytes, so no gzip file
-// inflates to more than 1032 times its length, however many members it
-// has and whatever their length words say: a header that claims more is
-// refused before any memory is taken or any byte inflated.
-constexpr std::uint64_t kDeflateMostRatio = 1032;
 
 template <typename T>
 T Field(const unsigned char* bytes, std::size_t at, bool swapped) {
@@ -91,36 +83,6 @@ GzStream OpenStream(int fd) {
   gzFile stream = gzdopen(fd, "rb");
   if (!stream) close(fd);
   return GzStream(stream, gzclose);
-}
-
-bool ReadExactly(gzFile stream, void* out, std::size_t count) {
-  return gzread(stream, out, static_cast<unsigned>(count)) == static_cast<int>(count);
-}
-
-// Why a read came up short: a damaged stream (zlib's words, with the
-// trailer's two checks named), a read error, or else the end of the data,
-// which `cutShort` describes.
-std::string ReadFailure(gzFile stream, const std::string& path, const std::string& cutShort) {
-  int code = Z_OK;
-  const char* message = gzerror(stream, &code);
-  std::string said = message ? message : "";
-  // zlib names the stream "<fd:N>": the path is named here instead.
-  if (said.rfind("<fd:", 0) == 0 && said.find(">: ") != std::string::npos)
-    said.erase(0, said.find(">: ") + 3);
-  switch (code) {
-    case Z_DATA_ERROR:
-      if (said == "incorrect data check")
-        return path + " is damaged: CRC does not match the data (" + said + ")";
-      if (said == "incorrect length check")
-        return path + " is damaged: gzip length word does not match the data (" + said + ")";
-      return path + " is damaged: " + said;
-    case Z_ERRNO:
-      return "cannot read " + path + ": " + said;
-    case Z_MEM_ERROR:
-      return "not enough memory to read " + path;
-    default:  // Z_OK at the end of the data, Z_BUF_ERROR when a gzip stream stops early
-      return cutShort;
-  }
 }
 
 // True when sizeof_hdr, read in the given byte order, is the header's length.
@@ -206,151 +168,124 @@ std::string CheckLength(const Header& header, std::size_t width, const FileFacts
     huge =
         huge || __builtin_mul_overflow(needed, static_cast<std::uint64_t>(header.dims[d]), &needed);
   huge = huge || __builtin_add_overflow(needed, static_cast<std::uint64_t>(header.offset), &needed);
-  if (!facts.gzipped) {
-    if (huge || facts.size < needed) return "the voxel data of " + path + " is cut short";
-    return {};
-  }
-  std::uint64_t most = 0;
-  if (__builtin_mul_overflow(facts.size, kDeflateMostRatio, &most))
-    most = std::numeric_limits<std::uint64_t>::max();
-  if (huge || needed > most) {
-    return "the header of " + path + " claims " +
-           (huge ? std::string("more than 2^64") : std::to_string(needed)) +
-           " bytes, more than its " + std::to_string(facts.size) + " gzipped bytes can hold";
-  }
-  return {};
+  return CheckDataFits(needed, huge, facts.size,
+                       DataFacts{facts.size, facts.gzipped, facts.gzipped}, path);
 }
 
-// Stored values of type T to voxels. Types of one or two bytes go through
-// a table of every stored value's voxel, computed once with the same
-// arithmetic, so the rule runs 64 Ki times at most instead of once a voxel.
-template <typename T>
-class Classifier {
- public:
-  Classifier(const Header& header, const NiftiVoxelRule& rule) : header_(header), rule_(rule) {
-    if constexpr (sizeof(T) <= 2) {
-      table_.resize(std::size_t{1} << (8 * sizeof(T)));
-      for (std::size_t pattern = 0; pattern < table_.size(); ++pattern) {
-        table_[pattern] = Classify(static_cast<T>(pattern));
-      }
-    }
-  }
-
-  void operator()(const unsigned char* stored, std::size_t count, unsigned char* out) const {
-    for (std::size_t i = 0; i < count; ++i) {
-      const T value = Field<T>(stored, i * sizeof(T), header_.swapped);
-      if constexpr (sizeof(T) <= 2) {
-        using Pattern = std::conditional_t<sizeof(T) == 1, std::uint8_t, std::uint16_t>;
-        Pattern pattern;
-        std::memcpy(&pattern, &value, sizeof pattern);
-        out[i] = table_[pattern];
-      } else {
-        out[i] = Classify(value);
-      }
-    }
-  }
-
- private:
-  std::uint8_t Classify(T value) const {
-    // Stored values that are not finite count as 0, as the NIfTI C library
-    // reads them.
-    if constexpr (std::is_floating_point_v<T>) {
-      if (!std::isfinite(value)) value = 0;
-    }
-    return rule_(static_cast<double>(value) * header_.slope + header_.intercept);
-  }
-
-  const Header& header_;
-  const NiftiVoxelRule& rule_;
-  std::vector<std::uint8_t> table_;
-};
-
-template <typename T>
-std::string ReadVoxels(gzFile stream, const Header& header, const NiftiVoxelRule& rule,
-                       std::uint64_t count, unsigned char* out, const std::string& path) {
-  const Classifier<T> classify(header, rule);
-  std::vector<unsigned char> block(kBlockBytes);
-  const std::uint64_t perBlock = kBlockBytes / sizeof(T);
-  for (std::uint64_t done = 0; done < count;) {
-    const std::size_t values = static_cast<std::size_t>(std::min(count - done, perBlock));
-    if (!ReadExactly(stream, block.data(), values * sizeof(T)))
-      return ReadFailure(stream, path, "the voxel data of " + path + " is cut short");
-    classify(block.data(), values, out + done);
-    done += values;
-  }
-  // zlib checks a member's CRC and length once it reaches its end, which
-  // the last value may not quite do: one more byte lets a damaged trailer
-  // speak. Data that follows (the next volume of a series) is left unread.
-  unsigned char next = 0;
-  if (gzread(stream, &next, 1) < 0) return ReadFailure(stream, path, {});
-  return {};
-}
-
-using Reader = std::string (*)(gzFile, const Header&, const NiftiVoxelRule&, std::uint64_t,
-                               unsigned char*, const std::string&);
-
-// The reader of a data type and the width of its values, or none.
-std::pair<Reader, std::size_t> ReaderFor(int datatype) {
+// The sample type of a data type code, or none for a code no reader
+// turns into voxels.
+std::optional<SampleType> SampleTypeOf(int datatype) {
   switch (datatype) {
     case nifti::kUint8:
-      return {ReadVoxels<std::uint8_t>, 1};
+      return SampleType::kUint8;
     case nifti::kInt8:
-      return {ReadVoxels<std::int8_t>, 1};
+      return SampleType::kInt8;
     case nifti::kInt16:
-      return {ReadVoxels<std::int16_t>, 2};
+      return SampleType::kInt16;
     case nifti::kUint16:
-      return {ReadVoxels<std::uint16_t>, 2};
+      return SampleType::kUint16;
     case nifti::kInt32:
-      return {ReadVoxels<std::int32_t>, 4};
+      return SampleType::kInt32;
     case nifti::kUint32:
-      return {ReadVoxels<std::uint32_t>, 4};
+      return SampleType::kUint32;
+    case nifti::kInt64:
+      return SampleType::kInt64;
+    case nifti::kUint64:
+      return SampleType::kUint64;
     case nifti::kFloat32:
-      return {ReadVoxels<float>, 4};
+      return SampleType::kFloat32;
     case nifti::kFloat64:
-      return {ReadVoxels<double>, 8};
+      return SampleType::kFloat64;
     default:
-      return {nullptr, 0};
+      return std::nullopt;
   }
 }
 
-std::string ReadOpenNifti(gzFile stream, const FileFacts& facts, const std::string& path,
-                          const NiftiVoxelRule& rule, const NiftiVoxelBuffer& buffer) {
+// A voxel edge from pixdim: one that is not a positive number counts as
+// 1 mm, as NIfTI's own library reads it.
+double Edge(float pixdim) { return std::isfinite(pixdim) && pixdim > 0 ? pixdim : 1.0; }
+
+// The qform's rotation, from the quaternion's b, c and d (a is implied).
+void QuaternionRotation(double b, double c, double d, double (&r)[3][3]) {
+  double a = 1 - (b * b + c * c + d * d);
+  if (a < 1e-7) {  // a half turn: b, c, d are renormalised and a is 0
+    const double scale = 1 / std::sqrt(b * b + c * c + d * d);
+    b *= scale, c *= scale, d *= scale, a = 0;
+  } else {
+    a = std::sqrt(a);
+  }
+  r[0][0] = a * a + b * b - c * c - d * d, r[0][1] = 2 * (b * c - a * d),
+  r[0][2] = 2 * (b * d + a * c);
+  r[1][0] = 2 * (b * c + a * d), r[1][1] = a * a + c * c - b * b - d * d,
+  r[1][2] = 2 * (c * d - a * b);
+  r[2][0] = 2 * (b * d - a * c), r[2][1] = 2 * (c * d + a * b),
+  r[2][2] = a * a + d * d - c * c - b * b;
+}
+
+// Index to patient: the sform when its code is set, else the qform when
+// its code is set, else the bare axes scaled by pixdim.
+PatientAxes AxesOf(const unsigned char* bytes, bool swapped) {
+  PatientAxes axes;
+  const auto pixdim = [&](int i) { return Field(bytes, kNifti1.pixdim, swapped, i); };
+  if (Field(bytes, kNifti1.sformCode, swapped) > 0) {
+    for (int a = 0; a < 3; ++a)
+      for (int r = 0; r < 3; ++r)
+        axes.column[a][r] = Field(bytes, kNifti1.srow, swapped, r * 4 + a);
+    return axes;
+  }
+  const double edge[3] = {Edge(pixdim(1)), Edge(pixdim(2)), Edge(pixdim(3))};
+  if (Field(bytes, kNifti1.qformCode, swapped) > 0) {
+    double r[3][3];
+    QuaternionRotation(Field(bytes, kNifti1.quatern, swapped, 0),
+                       Field(bytes, kNifti1.quatern, swapped, 1),
+                       Field(bytes, kNifti1.quatern, swapped, 2), r);
+    const double qfac = pixdim(0) < 0 ? -1 : 1;
+    for (int a = 0; a < 3; ++a)
+      for (int row = 0; row < 3; ++row)
+        axes.column[a][row] = r[row][a] * edge[a] * (a == 2 ? qfac : 1);
+    return axes;
+  }
+  for (int a = 0; a < 3; ++a)
+    for (int r = 0; r < 3; ++r) axes.column[a][r] = a == r ? edge[a] : 0;
+  return axes;
+}
+
+// The header and what it says, checked: the layout of the first volume,
+// the data offset in `offset`.
+std::string ReadHeader(gzFile stream, const FileFacts& facts, const std::string& path,
+                       ScanLayout& layout, std::uint64_t& offset) {
   unsigned char bytes[kNifti1.bytes];
   const int got = gzread(stream, bytes, sizeof bytes);
-  if (got < 0) return ReadFailure(stream, path, {});
+  if (got < 0) return GzReadFailure(stream, path, {});
   if (IsNifti2Header(bytes, static_cast<std::size_t>(got)))
     return "NIfTI-2 is not supported: " + path;
   if (got != static_cast<int>(sizeof bytes)) {
-    return ReadFailure(stream, path, "not a NIfTI-1 file (too short): " + path);
+    return GzReadFailure(stream, path, "not a NIfTI-1 file (too short): " + path);
   }
   Header header;
   if (std::string e = CheckHeader(bytes, path, header); !e.empty()) return e;
   // A code the format does not define marks a damaged file; a defined one
-  // without a reader below is refused as unsupported.
+  // without a sample type is refused as unsupported.
   if (!nifti::IsDefinedType(header.datatype)) return "not a readable NIfTI-1 file: " + path;
-  const auto [read, width] = ReaderFor(header.datatype);
-  if (!read)
+  const std::optional<SampleType> type = SampleTypeOf(header.datatype);
+  if (!type)
     return "unsupported NIfTI data type " + std::to_string(header.datatype) + " in " + path;
 
   // The first volume of a series; dimensions beyond the rank count as 1.
-  const std::uint64_t nx = static_cast<std::uint64_t>(header.dims[1]);
-  const std::uint64_t ny = header.rank >= 2 ? static_cast<std::uint64_t>(header.dims[2]) : 1;
-  const std::uint64_t nz = header.rank >= 3 ? static_cast<std::uint64_t>(header.dims[3]) : 1;
-  const std::uint64_t count = nx * ny * nz;  // each below 2^15: no overflow
-  if (count > kLargestVolume) {
-    return "the volume of " + path + " is larger than a CUB file can hold (4 GiB of voxels)";
-  }
-  if (std::string e = CheckLength(header, width, facts, path); !e.empty()) return e;
-
-  unsigned char* voxels = buffer(static_cast<std::uint32_t>(nx), static_cast<std::uint32_t>(ny),
-                                 static_cast<std::uint32_t>(nz));
-  if (!voxels) return "not enough memory for the volume of " + path;
-  // In a gzipped file the seek inflates up to the data: the length check
-  // above bounds that work.
-  const auto offset = static_cast<z_off_t>(header.offset);
-  if (gzseek(stream, offset, SEEK_SET) != offset)
-    return ReadFailure(stream, path, "the voxel data of " + path + " is cut short");
-  return read(stream, header, rule, count, voxels, path);
+  layout.dims[0] = static_cast<std::uint64_t>(header.dims[1]);
+  layout.dims[1] = header.rank >= 2 ? static_cast<std::uint64_t>(header.dims[2]) : 1;
+  layout.dims[2] = header.rank >= 3 ? static_cast<std::uint64_t>(header.dims[3]) : 1;
+  layout.type = *type;
+  layout.swapped = header.swapped;
+  layout.slope = header.slope, layout.intercept = header.intercept;
+  layout.axes = AxesOf(bytes, header.swapped);
+  const DataFacts data{facts.size, facts.gzipped, facts.gzipped};
+  // The first volume's size, then the whole series after the offset.
+  if (std::string e = CheckScanSize(layout, std::numeric_limits<std::uint64_t>::max(), data, path);
+      !e.empty())
+    return e;
+  offset = static_cast<std::uint64_t>(header.offset);
+  return CheckLength(header, SampleWidth(layout.type), facts, path);
 }
 
 }  // namespace
@@ -376,39 +311,44 @@ NiftiKind NiftiFileKind(const char* path) {
 
 bool IsNiftiFile(const char* path) { return NiftiFileKind(path) == NiftiKind::kNifti1; }
 
-std::string ReadNifti(const std::string& path, const NiftiVoxelRule& rule,
-                      const NiftiVoxelBuffer& buffer) {
-  FileFacts facts;
+std::string ReadNifti(const std::string& path, const ScanVoxelRule& rule,
+                      const ScanVoxelBuffer& buffer, VolumeFacts& facts) {
+  ScanLayout layout;
+  std::uint64_t offset = 0;
+  {
+    FileFacts file;
+    std::string reason;
+    const int fd = OpenInput(path.c_str(), file, reason);
+    if (fd < 0) return "cannot open " + path + ": " + reason;
+    const GzStream stream = OpenStream(fd);
+    if (!stream) return "cannot open " + path + ": not enough memory";
+    if (std::string e = ReadHeader(stream.get(), file, path, layout, offset); !e.empty()) return e;
+  }
+  // In a gzipped file reaching the offset inflates up to the data: the
+  // length check above bounds that work.
+  DataFacts data;
   std::string reason;
-  const int fd = OpenInput(path.c_str(), facts, reason);
-  if (fd < 0) return "cannot open " + path + ": " + reason;
-  const GzStream stream = OpenStream(fd);
-  if (!stream) return "cannot open " + path + ": not enough memory";
-  // The caller's buffer, the reader's block and table: none may end the
-  // program when memory runs out.
+  const std::unique_ptr<ByteSource> source =
+      OpenByteSource(path, DataPlace{0, offset, DataEncoding::kPlainOrGzip}, data, reason);
+  if (!source) return reason;
+  // The caller's buffer and the reader's blocks and tables: none may end
+  // the program when memory runs out.
   try {
-    return ReadOpenNifti(stream.get(), facts, path, rule, buffer);
+    return ReadScanSamples(*source, layout, rule, buffer, facts, path);
   } catch (const std::bad_alloc&) {
     return "not enough memory to read " + path;
   }
 }
 
-std::uint8_t KeptVoxelValue(double value) {
-  const double rounded = std::round(value);
-  if (!(rounded >= 1)) return 1;
-  return static_cast<std::uint8_t>(rounded > 255 ? 255 : rounded);
-}
-
-std::uint8_t NonZeroLabel(double value) { return value != 0 ? KeptVoxelValue(value) : 0; }
-
-VOXSPACE* LoadNifti(const char* path, std::string& reason) {
+VOXSPACE* LoadNifti(const char* path, std::string& reason, VolumeFacts& facts) {
   VOXSPACE* volume = nullptr;
-  reason =
-      ReadNifti(path ? path : "", NonZeroLabel,
-                [&volume](std::uint32_t x, std::uint32_t y, std::uint32_t z) -> unsigned char* {
-                  volume = InitVoxSpace(x, y, z, 8);
-                  return volume ? volume->data : nullptr;
-                });
+  reason = ReadNifti(
+      path ? path : "", NonZeroLabel,
+      [&volume](std::uint32_t x, std::uint32_t y, std::uint32_t z) -> unsigned char* {
+        volume = InitVoxSpace(x, y, z, 8);
+        return volume ? volume->data : nullptr;
+      },
+      facts);
   if (reason.empty()) return volume;
   FreeVoxSpace(volume);
   return nullptr;

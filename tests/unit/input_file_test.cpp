@@ -137,7 +137,8 @@ TEST_F(InputFileTest, DialogAnswersFillBothBuffers) {
   EXPECT_EQ(call->record.hwndOwner, nullptr);
   EXPECT_EQ(call->record.hInstance, nullptr);
   static const char kList[] =
-      "Cub files (*.CUB)\0*.cub\0All files (*.*)\0*.*\0NIfTI files\0*.nii;*.nii.gz\0";
+      "Cub files (*.CUB)\0*.cub\0All files (*.*)\0*.*\0NIfTI files\0*.nii;*.nii.gz\0"
+      "NRRD files\0*.nrrd;*.nhdr\0MetaImage files\0*.mha;*.mhd\0";
   EXPECT_EQ(call->filterList, std::string(kList, sizeof kList - 1));  // up to the list's final NUL
   EXPECT_EQ(call->record.lpstrCustomFilter, nullptr);
   EXPECT_EQ(call->record.nFilterIndex, 0u);

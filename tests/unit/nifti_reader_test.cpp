@@ -84,7 +84,8 @@ TEST(NiftiReader, ReadsEveryMemberOfAGzipFile) {
   TempDir dir;
   for (const Bytes& bytes : {split, emptyLast}) {
     std::string reason;
-    VOXSPACE* volume = LoadNifti(dir.Write("members.nii.gz", bytes).c_str(), reason);
+    VolumeFacts facts;
+    VOXSPACE* volume = LoadNifti(dir.Write("members.nii.gz", bytes).c_str(), reason, facts);
     ASSERT_NE(volume, nullptr) << reason;
     EXPECT_EQ(Bytes(volume->data, volume->data + 64), Bytes(nifti.end() - 64, nifti.end()));
     FreeVoxSpace(volume);
@@ -102,8 +103,9 @@ TEST(NiftiReader, TheViewerKeepsNonZeroValuesAsLabels) {
   fields.datatype = 4, fields.bitpix = 16, fields.slope = 2, fields.intercept = -4;
   TempDir dir;
   std::string reason;
-  VOXSPACE* volume =
-      LoadNifti(dir.Write("scan.nii.gz", Gzipped(MakeNifti(fields, values))).c_str(), reason);
+  VolumeFacts facts;
+  VOXSPACE* volume = LoadNifti(dir.Write("scan.nii.gz", Gzipped(MakeNifti(fields, values))).c_str(),
+                               reason, facts);
   ASSERT_NE(volume, nullptr) << reason;
   EXPECT_EQ(volume->dimX, 3u);
   EXPECT_EQ(volume->dimY, 2u);
@@ -127,6 +129,11 @@ Bytes TrailerBitFlipped(const Bytes& bytes, std::size_t fromEnd) {
 }
 Bytes WrongCrc(const Bytes& bytes) { return TrailerBitFlipped(bytes, 8); }
 Bytes WrongLength(const Bytes& bytes) { return TrailerBitFlipped(bytes, 4); }
+Bytes TrailerMissing(const Bytes& bytes) {
+  Bytes packed = Gzipped(bytes);
+  packed.resize(packed.size() - 8);
+  return packed;
+}
 
 struct Damage {
   const char* name;
@@ -145,7 +152,8 @@ TEST_P(DamagedNifti, GivesNoVolumeAndSaysWhy) {
   TempDir dir;
   const std::string path = dir.Write("damaged.nii", GetParam().pack(bytes));
   std::string reason;
-  VOXSPACE* volume = LoadNifti(path.c_str(), reason);
+  VolumeFacts facts;
+  VOXSPACE* volume = LoadNifti(path.c_str(), reason, facts);
   EXPECT_EQ(volume, nullptr);
   FreeVoxSpace(volume);
   EXPECT_NE(reason.find(GetParam().reason), std::string::npos) << reason;
@@ -168,6 +176,7 @@ const Damage kDamages[] = {
     {"Truncated", [](Bytes& b) { b.resize(b.size() - 10); }, Plain, "is cut short"},
     {"TruncatedGzipped", [](Bytes& b) { b.resize(b.size() - 10); }, Gzipped, "is cut short"},
     {"HeaderOnly", [](Bytes& b) { b.resize(348); }, Plain, "is cut short"},
+    {"GzipTrailerMissing", [](Bytes&) {}, TrailerMissing, "is cut short"},
     {"TooShortForAHeader", [](Bytes& b) { b.resize(300); }, Plain, "too short"},
     {"WrongHeaderSize", [](Bytes& b) { b[0] = 123; }, Plain, "wrong header size"},
     {"TwoFilePair", [](Bytes& b) { std::memcpy(&b[344], "ni1", 4); }, Plain, "not a single-file"},

@@ -1,4 +1,4 @@
-// qarmel-shot: renders a CUB or NIfTI-1 file to a PNG image with no display, through
+// qarmel-shot: renders a CUB file or a scan to a PNG image with no display, through
 // the viewer's own code on the headless backend (an offscreen Mesa
 // context): the same load, mirror, surface, fast lighting, scene set-up and
 // frame as the viewer's start-up, then optional camera changes and key
@@ -19,7 +19,6 @@
 #include "shot_options.h"
 #include "shot_render.h"
 #include "surface/label_palette.h"
-#include "voxel/voxel_file.h"
 
 namespace {
 
@@ -29,10 +28,10 @@ int Fail(const std::string& message) {
 }
 
 bool LoadVolume(const std::string& path) {
-  theVolume = LoadVoxelFile(path.c_str());  // the reader's boxes go to stderr
+  const bool loaded = LoadVolumeFile(path.c_str());  // the reader's boxes go to stderr
   const char* slash = std::strrchr(path.c_str(), '/');
   std::snprintf(inputFileName, sizeof inputFileName, "%s", slash ? slash + 1 : path.c_str());
-  return theVolume != nullptr;
+  return loaded;
 }
 
 int PrintInfo() {
