@@ -1,5 +1,5 @@
 // cubconvert on NIfTI and raw files written by the test: what it selects,
-// what it writes, and how it refuses bad input.
+// what it writes, how it makes voxels cubes, and how it refuses bad input.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -129,13 +129,19 @@ TEST_F(CubConvert, LabelsAndRawInput) {
 TEST_F(CubConvert, BadInputEndsWith1AndWritesNothing) {
   NiftiFields wrongSize;
   wrongSize.headerSize = 123;
+  // 1 km wide voxels: in 1 mm cubes, 48002 x 48002 x 3 of them.
+  NiftiFields wide;
+  wide.dims[0] = wide.dims[1] = 50, wide.dims[2] = 3;
+  wide.srow[0][0] = -1000, wide.srow[2][1] = 1000;
   auto cut = MakeNifti<std::uint8_t>({}, Core<std::uint8_t>(1, 0));
   cut.resize(cut.size() - 10);
   const std::string fifo = dir.File("pipe.raw");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{dir.Write("bad.nii", MakeNifti<std::uint8_t>(wrongSize, Core<std::uint8_t>(1, 0)))},
-       "wrong header size"},
+       "is not a NIfTI-1, NRRD or MetaImage file"},
+      {{dir.Write("wide.nii", MakeNifti<std::uint8_t>(wide, std::vector<std::uint8_t>(7500)))},
+       "larger than a CUB file can hold"},
       {{dir.Write("cut.nii", cut)}, "is cut short"},
       {{dir.Write("short.raw", std::vector<std::uint8_t>(10)), "--raw", "4x4x4", "--type", "u8"},
        "the layout needs 64"},
@@ -163,6 +169,78 @@ TEST_F(CubConvert, DashDashPrecedesAnInputThatLooksLikeAnOption) {
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(Voxels(dir.File("out.cub")), CoreMask(1));
 }
+
+// A 20 x 20 x 8 scan of 1 x 1 x 3 mm voxels (its sform's k column 3 mm
+// long), stored in the drawn order, with `fill` inside a one-voxel border.
+constexpr int kThickSide = 20, kThickSlices = 8, kThickSlice = kThickSide * kThickSide;
+
+std::vector<std::uint8_t> ThickSliceVoxels(std::uint8_t (*fill)(int, int, int)) {
+  std::vector<std::uint8_t> v(std::size_t{kThickSlice} * kThickSlices, 0);
+  for (int z = 1; z < kThickSlices - 1; ++z)
+    for (int y = 1; y < kThickSide - 1; ++y)
+      for (int x = 1; x < kThickSide - 1; ++x)
+        v[x + kThickSide * (y + kThickSide * z)] = fill(x, y, z);
+  return v;
+}
+
+std::vector<std::uint8_t> ThickSliceNifti(const std::vector<std::uint8_t>& voxels) {
+  NiftiFields f;
+  f.dims[0] = f.dims[1] = kThickSide, f.dims[2] = kThickSlices;
+  f.srow[1][2] = -3;
+  return MakeNifti(f, voxels);
+}
+
+// The scan in 1 mm cubes: the outer slices once, each interior one thrice.
+std::vector<std::uint8_t> ThickSliceCubes(const std::vector<std::uint8_t>& voxels) {
+  std::vector<std::uint8_t> out;
+  const int slices = 3 * (kThickSlices - 2) + 2;
+  for (int z = 0; z < slices; ++z) {
+    const int from = z == 0 ? 0 : z == slices - 1 ? kThickSlices - 1 : 1 + (z - 1) / 3;
+    out.insert(out.end(), voxels.begin() + from * kThickSlice,
+               voxels.begin() + (from + 1) * kThickSlice);
+  }
+  return out;
+}
+
+std::uint8_t ThickSolid(int, int, int) { return 1; }
+std::uint8_t ThickChecker(int x, int y, int z) { return 1 + (x + y + z) % 2; }
+
+struct GridCase {
+  const char* name;
+  std::uint8_t (*fill)(int, int, int);
+  bool keepGrid;
+  const char* extents;  // of the written file
+  const char* note;     // on the summary
+};
+
+void PrintTo(const GridCase& c, std::ostream* out) { *out << c.name; }
+
+const GridCase kGridCases[] = {
+    {"SolidResampled", ThickSolid, false, "20 x 20 x 20",
+     "resampled 20 x 20 x 8 voxels of 1 x 1 x 3 mm to 20 x 20 x 20 voxels of 1 mm"},
+    {"SolidKeptGrid", ThickSolid, true, "20 x 20 x 8",
+     "kept the grid of 1 x 1 x 3 mm voxels (a CUB file has no voxel size: the viewer will draw "
+     "them as cubes)"},
+    {"TwoLabelsResampled", ThickChecker, false, "20 x 20 x 20", "to 20 x 20 x 20 voxels of 1 mm"},
+};
+
+class ThickSlices : public CubConvert, public ::testing::WithParamInterface<GridCase> {};
+
+TEST_P(ThickSlices, BecomeCubesWithTheBorderKeptOuter) {
+  const GridCase& c = GetParam();
+  const std::vector<std::uint8_t> voxels = ThickSliceVoxels(c.fill);
+  std::vector<std::string> args = {dir.Write("thick.nii", ThickSliceNifti(voxels)), "-o",
+                                   dir.File("thick.cub"), "--keep-values"};
+  if (c.keepGrid) args.push_back("--keep-grid");
+  const ToolRun r = Convert(args);
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(Voxels(dir.File("thick.cub")), c.keepGrid ? voxels : ThickSliceCubes(voxels));
+  EXPECT_NE(r.out.find(c.note), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find(dir.File("thick.cub") + ": " + c.extents + ","), std::string::npos) << r.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Grids, ThickSlices, ::testing::ValuesIn(kGridCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Where -o may point. Renaming a temporary file over a FIFO or a device
 // would replace the node, so those are written directly; a link to a

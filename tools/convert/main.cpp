@@ -1,6 +1,8 @@
-// cubconvert: makes a CUB file from a NIfTI-1 volume (.nii, .nii.gz) or a
-// raw one, choosing the solid voxels by threshold, range, labels or
-// non-zero values.
+// cubconvert: makes a CUB file from a scan (NIfTI-1, NRRD, MetaImage) or a
+// raw volume, choosing the solid voxels by threshold, range, labels or
+// non-zero values. A scan is turned as the viewer turns it and, when its
+// voxels are not cubes, resampled to cubes, so the CUB file shows what the
+// scan shows.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,19 +21,26 @@
 #include <string>
 #include <vector>
 
+#include "resample.h"
 #include "surface/ogl_cuberille.h"
 #include "volume_source.h"
-#include "voxel/nifti_reader.h"
+#include "voxel/scan_samples.h"
 
 namespace {
 
 const char kUsage[] =
-    "Usage: cubconvert INPUT.nii[.gz] -o OUT.cub [selection] [--keep-values]\n"
+    "Usage: cubconvert SCAN -o OUT.cub [selection] [--keep-values] [--keep-grid]\n"
     "       cubconvert INPUT.raw --raw WxHxD --type u8|u16|i16|f32 [--endian little|big] -o "
     "OUT.cub ...\n"
-    "Makes a CUB file for the Qarmel viewer from a NIfTI-1 or raw volume.\n"
-    "The input must be a regular file; a gzipped NIfTI file whose header claims\n"
-    "more data than its length can inflate to is refused before it is read.\n"
+    "Makes a CUB file for the Qarmel viewer from a scan or a raw volume.\n"
+    "A scan is NIfTI-1 (.nii, .nii.gz), NRRD (.nrrd, .nhdr with its data file) or\n"
+    "MetaImage (.mha, .mhd with its data file), known by its content, not its name.\n"
+    "It is turned as the viewer turns it, so the CUB file shows the same picture.\n"
+    "A CUB file has no voxel size: a scan whose voxels are not cubes is resampled\n"
+    "to cubes of its smallest voxel edge (nearest neighbour, so labels stay labels;\n"
+    "the outer layer of voxels stays one voxel thick).\n"
+    "The input must be a regular file; a compressed scan whose header claims more\n"
+    "data than its length can inflate to is refused before it is read.\n"
     "NIfTI-2 is not supported.\n"
     "\n"
     "Selection of the solid voxels (default --nonzero):\n"
@@ -46,6 +55,8 @@ const char kUsage[] =
     "                    - for standard output (the summary then goes to standard\n"
     "                    error); anything else is refused\n"
     "  --keep-values     write each solid voxel's value clamped to 1..255, not 1\n"
+    "  --keep-grid       keep a scan's voxel grid, not resampled (the viewer will\n"
+    "                    draw its voxels as cubes)\n"
     "  --                the next argument is the input, even if it starts with -\n"
     "  --help, --version\n"
     "\n"
@@ -93,6 +104,7 @@ struct Selection {
 struct Options {
   std::string input, output;
   bool raw = false;
+  bool keepGrid = false;
   RawLayout layout;
   Selection selection;
 };
@@ -184,6 +196,8 @@ std::string Parse(int argc, char** argv, Options& o, bool& done) {
       o.selection.kind = Selection::kNonZero;
     } else if (a == "--keep-values") {
       o.selection.keepValues = true;
+    } else if (a == "--keep-grid") {
+      o.keepGrid = true;
     } else if (!a.empty() && a[0] == '-') {
       return "unknown option " + a + " (see --help)";
     } else if (o.input.empty()) {
@@ -365,6 +379,50 @@ class Output {
   int fd_ = -1;
 };
 
+// "1 x 1 x 3"
+std::string Extents(std::uint64_t x, std::uint64_t y, std::uint64_t z) {
+  std::string text = std::to_string(x);
+  text.append(" x ").append(std::to_string(y)).append(" x ").append(std::to_string(z));
+  return text;
+}
+
+std::string Millimetres(double edge) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", edge);
+  return text;
+}
+
+// A scan whose voxels are not cubes becomes cubes of its smallest edge, as
+// the viewer draws it (or keeps its grid with --keep-grid). Empty on
+// success, with what was done in `note`; else why not.
+std::string FitToCubes(const Options& o, const VolumeFacts& facts, VoxelVolume& volume,
+                       std::string& note) {
+  const CubeGrid grid = PlanCubes(volume, facts.spacing);
+  if (!grid.resample) return {};
+  std::string edges = Millimetres(facts.spacing[0]);
+  edges.append(" x ").append(Millimetres(facts.spacing[1]));
+  edges.append(" x ").append(Millimetres(facts.spacing[2]));
+  if (o.keepGrid) {
+    note = "kept the grid of ";
+    note.append(edges).append(
+        " mm voxels (a CUB file has no voxel size: the viewer will draw them as cubes)");
+    return {};
+  }
+  VoxelVolume cubes;
+  if (std::string e = ResampleToCubes(volume, grid, cubes, o.input); !e.empty()) return e;
+  note = "resampled ";
+  note.append(Extents(volume.dimX, volume.dimY, volume.dimZ))
+      .append(" voxels of ")
+      .append(edges)
+      .append(" mm to ")
+      .append(Extents(cubes.dimX, cubes.dimY, cubes.dimZ))
+      .append(" voxels of ")
+      .append(Millimetres(grid.edge))
+      .append(" mm");
+  volume = std::move(cubes);
+  return {};
+}
+
 int Convert(const Options& o) {
   Output output;
   if (std::string e = output.Prepare(o.output); !e.empty()) return Fail(e);
@@ -380,9 +438,14 @@ int Convert(const Options& o) {
     std::fprintf(stderr, "\rcubconvert: reading %3d%%%s", percent, percent == 100 ? "\n" : "");
   };
   VoxelVolume volume;
+  VolumeFacts facts;
   const std::string error = o.raw ? ReadRaw(o.input, o.layout, o.selection, volume, progress)
-                                  : ReadNifti(o.input, o.selection, volume);
+                                  : ReadScan(o.input, o.selection, volume, facts);
   if (!error.empty()) return Fail(error);
+  std::string note;  // what became of a scan's voxel size
+  if (!o.raw) {
+    if (std::string e = FitToCubes(o, facts, volume, note); !e.empty()) return Fail(e);
+  }
   if (std::string e = output.Write(volume); !e.empty()) return Fail(e);
 
   const std::uint64_t count = volume.Count();
@@ -396,7 +459,9 @@ int Convert(const Options& o) {
   const std::uint32_t faces = surface.CountFaces();
   const QuadList* q = surface.quadLists;
   // Standard output may be the CUB file itself.
-  std::fprintf(output.IsStandardOutput() ? stderr : stdout,
+  std::FILE* summary = output.IsStandardOutput() ? stderr : stdout;
+  if (!note.empty()) std::fprintf(summary, "%s\n", note.c_str());
+  std::fprintf(summary,
                "%s: %u x %u x %u, %llu solid voxels, %u exposed faces (left %u, right %u, down "
                "%u, up %u, back %u, front %u)\n",
                output.IsStandardOutput() ? "standard output" : o.output.c_str(), volume.dimX,

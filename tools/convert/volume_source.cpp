@@ -1,6 +1,7 @@
 #include "volume_source.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -9,7 +10,7 @@
 #include <vector>
 
 #include "platform/common/regular_file.h"
-#include "voxel/nifti_reader.h"
+#include "voxel/scan_file.h"
 
 namespace {
 
@@ -39,11 +40,23 @@ struct CloseFile {
 }  // namespace
 
 // The viewer's reader, filling the volume cubconvert writes.
-std::string ReadNifti(const std::string& path, const VoxelRule& rule, VoxelVolume& out) {
-  return ::ReadNifti(path, rule,
-                     [&out](std::uint32_t x, std::uint32_t y, std::uint32_t z) -> unsigned char* {
-                       return Allocate(out, x, y, z) ? out.voxels.get() : nullptr;
-                     });
+std::string ReadScan(const std::string& path, const VoxelRule& rule, VoxelVolume& out,
+                     VolumeFacts& facts) {
+  const ScanKind kind = ScanFileKind(path.c_str());
+  if (kind == ScanKind::kNone) {
+    // Why it is no scan: one that cannot be opened says so in its own words.
+    std::string reason;
+    const int fd = platform::OpenRegularFile(path.c_str(), reason);
+    if (fd < 0) return "cannot open " + path + ": " + reason;
+    close(fd);
+    return path + " is not a NIfTI-1, NRRD or MetaImage file (a raw volume needs --raw)";
+  }
+  return ReadScanFile(
+      path, kind, rule,
+      [&out](std::uint32_t x, std::uint32_t y, std::uint32_t z) -> unsigned char* {
+        return Allocate(out, x, y, z) ? out.voxels.get() : nullptr;
+      },
+      facts);
 }
 
 std::string ReadRaw(const std::string& path, const RawLayout& layout, const VoxelRule& rule,

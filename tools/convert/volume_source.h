@@ -1,6 +1,6 @@
-// The scalar volumes cubconvert reads: NIfTI-1 files (plain or gzipped,
-// through the viewer's own reader in voxel/nifti_reader) and raw files of a
-// stated size and type.
+// The scalar volumes cubconvert reads: scans (NIfTI-1, NRRD, MetaImage,
+// known by their content, through the viewer's own readers in voxel/) and
+// raw files of a stated size and type.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+
+#include "voxel/scan_layout.h"
 
 // Turns each scalar value (scaling applied) into the CUB voxel byte.
 using VoxelRule = std::function<std::uint8_t(double)>;
@@ -36,6 +38,9 @@ struct VoxelVolume {
 // Each returns an empty text on success, else what is wrong, naming the
 // file. Only regular files are read. `progress` (0 to 1) is called now and
 // then while a large input is read.
-std::string ReadNifti(const std::string& path, const VoxelRule& rule, VoxelVolume& out);
+// A scan is turned as the viewer turns it, so the CUB file of its voxels
+// shows the same picture; `facts` receives its voxel size along x, y, z.
+std::string ReadScan(const std::string& path, const VoxelRule& rule, VoxelVolume& out,
+                     VolumeFacts& facts);
 std::string ReadRaw(const std::string& path, const RawLayout& layout, const VoxelRule& rule,
                     VoxelVolume& out, const std::function<void(double)>& progress);
