@@ -102,6 +102,71 @@ std::string FarDataOffset(TempDir& dir) {
   std::memcpy(&bytes[108], &offset, 4);
   return dir.Write("far.nii.gz", Gzipped(bytes));
 }
+// NRRD and MetaImage headers that claim 1625^3 voxels: raw with no data,
+// compressed with a few bytes of it, or with their data in a FIFO.
+std::string TextWithData(TempDir& dir, const char* name, const std::string& header,
+                         const std::vector<std::uint8_t>& data) {
+  std::vector<std::uint8_t> bytes(header.begin(), header.end());
+  bytes.insert(bytes.end(), data.begin(), data.end());
+  return dir.Write(name, bytes);
+}
+const char kHugeNrrd[] = "NRRD0004\ntype: uchar\ndimension: 3\nsizes: 1625 1625 1625\n";
+std::string HugeRawNrrd(TempDir& dir) {
+  return TextWithData(dir, "huge.nrrd", std::string(kHugeNrrd) + "encoding: raw\n\n", {1, 2, 3});
+}
+std::string HugeGzipNrrd(TempDir& dir) {
+  return TextWithData(dir, "huge.nrrd", std::string(kHugeNrrd) + "encoding: gzip\n\n",
+                      Gzipped(std::vector<std::uint8_t>(64, 1)));
+}
+std::string NrrdWithFifoData(TempDir& dir) {
+  mkfifo(dir.File("data.raw").c_str(), 0644);
+  return TextWithData(dir, "pipe.nhdr",
+                      std::string(kHugeNrrd) + "encoding: raw\ndata file: data.raw\n", {});
+}
+// Raw values that happen to start as a gzip stream does.
+std::string RawLikeGzipNrrd(TempDir& dir) {
+  std::vector<std::uint8_t> values(64, 0);
+  values[0] = 0x1F, values[1] = 0x8B;
+  return TextWithData(dir, "gz.nrrd",
+                      "NRRD0004\ntype: uchar\ndimension: 3\nsizes: 4 4 4\nencoding: raw\n\n",
+                      values);
+}
+const char kHugeMetaImage[] =
+    "ObjectType = Image\nNDims = 3\nDimSize = 1625 1625 1625\nElementType = MET_UCHAR\n";
+std::string HugeZlibMetaImage(TempDir& dir) {
+  std::vector<std::uint8_t> packed(128);
+  uLongf length = packed.size();
+  const std::vector<std::uint8_t> zeros(64, 0);
+  compress2(packed.data(), &length, zeros.data(), zeros.size(), 9);
+  packed.resize(length);
+  return TextWithData(
+      dir, "huge.mha",
+      std::string(kHugeMetaImage) + "CompressedData = True\nElementDataFile = LOCAL\n", packed);
+}
+std::string MetaImageWithFifoData(TempDir& dir) {
+  mkfifo(dir.File("data.raw").c_str(), 0644);
+  return TextWithData(dir, "pipe.mhd", std::string(kHugeMetaImage) + "ElementDataFile = data.raw\n",
+                      {});
+}
+// 50 x 50 x 3 voxels of 1000 x 1000 x 1 mm: in cubes of 1 mm, 48 002 x
+// 48 002 x 3 voxels, more than a CUB file holds.
+std::string NeedleVoxels(TempDir& dir) {
+  NiftiFields fields;
+  fields.dims[0] = fields.dims[1] = 50, fields.dims[2] = 3;
+  fields.srow[0][0] = -1000, fields.srow[2][1] = 1000;
+  return dir.Write("needles.nii",
+                   MakeNifti<std::uint8_t>(fields, std::vector<std::uint8_t>(7500, 1)));
+}
+// Axes 20 degrees off the patient's, about the superior axis.
+std::string ObliqueNifti(TempDir& dir) {
+  NiftiFields fields;
+  const float c = 0.9396926f, s = 0.3420201f;
+  fields.srow[0][0] = -c, fields.srow[0][2] = s;
+  fields.srow[1][0] = s, fields.srow[1][2] = c;
+  return dir.Write("oblique.nii",
+                   MakeNifti<std::uint8_t>(fields, std::vector<std::uint8_t>(64, 1)));
+}
+
 // A colour table of 1 GiB beside a small volume (sparse: no disk used).
 std::string HugePalette(TempDir& dir) {
   const std::string volume = Small(dir);
@@ -184,6 +249,14 @@ const HostileCase kCases[] = {
     {"huge_palette", kShot, HugePalette, {"IN", "-o", "OUT/x.png"}, 0, "colour table ignored"},
     {"full_disk", kShot, Small, {"IN", "-o", "/dev/full"}, 1, "No space left on device"},
     {"dash_named", kShot, DashNamed, {"-o", "OUT/x.png", "--", "IN"}, 0, ""},
+    {"nrrd_huge_raw", kShot, HugeRawNrrd, {"IN", "-o", "OUT/x.png"}, 1, "is cut short"},
+    {"nrrd_huge_gzip", kConvert, HugeGzipNrrd, {"IN", "-o", "OUT/x.cub"}, 1, "gzipped bytes can hold"},
+    {"nrrd_fifo_data", kShot, NrrdWithFifoData, {"IN", "-o", "OUT/x.png"}, 1, "not a regular file"},
+    {"nrrd_raw_like_gzip", kShot, RawLikeGzipNrrd, {"IN", "-o", "OUT/x.png"}, 0, ""},
+    {"metaimage_huge_zlib", kShot, HugeZlibMetaImage, {"IN", "-o", "OUT/x.png"}, 1, "compressed bytes can hold"},
+    {"metaimage_fifo_data", kConvert, MetaImageWithFifoData, {"IN", "-o", "OUT/x.cub"}, 1, "not a regular file"},
+    {"needle_voxels", kConvert, NeedleVoxels, {"IN", "-o", "OUT/x.cub"}, 1, "larger than a CUB file can hold"},
+    {"oblique_axes", kShot, ObliqueNifti, {"IN", "-o", "OUT/x.png"}, 0, "20.00 degrees"},
 };
 // clang-format on
 
