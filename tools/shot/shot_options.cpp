@@ -7,8 +7,10 @@
 
 const char kShotUsage[] =
     "Usage: qarmel-shot FILE -o OUT.png [options]\n"
-    "Renders a CUB or NIfTI-1 file to a PNG image without a display, exactly\n"
-    "as the Qarmel viewer shows it at start.\n"
+    "Renders a CUB, NIfTI-1, NRRD or MetaImage file to a PNG image without a\n"
+    "display, exactly as the Qarmel viewer shows it at start. A scan is turned\n"
+    "to its patient's axes: at heading 0, elevation 0 the patient faces you,\n"
+    "head up, the patient's left on the image's right.\n"
     "\n"
     "Options:\n"
     "  -o, --output OUT.png   the image to write\n"
