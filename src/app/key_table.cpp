@@ -33,12 +33,13 @@ void ChangeFieldOfView(float change) {
 
 void SwitchCamera(HWND) {
   appSettings.polarMode = !appSettings.polarMode;
-  if (appSettings.polarMode) {
-    theSurface.fastLighting = 1;
-    glFogf(GL_FOG_START, PolarFogStart(SceneWidth()));
-    glFogf(GL_FOG_END, PolarFogEnd(SceneWidth()));
+  theSurface.fastLighting = appSettings.polarMode ? 1 : 0;
+  if (theVolume) {
+    PlaceFog();
+  } else if (appSettings.polarMode) {
+    glFogf(GL_FOG_START, 2);
+    glFogf(GL_FOG_END, 6);
   } else {
-    theSurface.fastLighting = 0;
     glFogf(GL_FOG_START, 3);
     glFogf(GL_FOG_END, 30);
   }

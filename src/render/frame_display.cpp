@@ -6,10 +6,12 @@
 #include <cstring>
 
 #include "app/app_state.h"
+#include "render/scene_setup.h"
 
 void DrawFrame() {
   glClear(appSettings.depthBuffer ? GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT
                                   : GL_COLOR_BUFFER_BIT);
+  PlaceFog();  // the cameras may have moved since the last frame
   if (appSettings.polarMode) {
     ApplyPolarView(polarCam);
     theSurface.Draw(true);

@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -18,9 +19,23 @@ double SceneWidth() {
   return theVolume ? theVolume->dimX * static_cast<double>(theSurface.voxelSize[0]) : 0;
 }
 
-// The fog ends where the volume is never seen beyond.
-float PolarFogEnd(double width) { return static_cast<float>((width - 2) * 2.75); }
-float PolarFogStart(double width) { return static_cast<float>((width - 2) * 1.25); }
+float StartDistance(double width) {
+  // Whole units, counted as an unsigned width would count them: a volume
+  // narrower than 2 lands far away rather than behind the eye.
+  return static_cast<float>(static_cast<std::uint32_t>(static_cast<std::int64_t>(2 * width - 4)));
+}
+
+void PlaceFog() {
+  if (!theVolume) return;
+  // The volume's centre is the origin: in front of the polar camera at its
+  // distance, and as far from the fly camera as its position is.
+  const float* p = flyCam.position;
+  const float centre = appSettings.polarMode ? polarCam.distance
+                                             : std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
+  const float offset = 0.375f * StartDistance(SceneWidth());
+  glFogf(GL_FOG_START, std::max(0.0f, centre - offset));
+  glFogf(GL_FOG_END, centre + offset);
+}
 
 namespace {
 
@@ -35,7 +50,6 @@ constexpr float kUnboundedFar = std::numeric_limits<float>::max();
 
 void SetUpCameras() {
   if (theVolume) {
-    const double d = SceneWidth();
     polarCam.fov = 55, polarCam.aspect = 1, polarCam.zNear = 0.1f, polarCam.zFar = kUnboundedFar;
     ApplyProjection(polarCam);
     polarCam.heading = 336;
@@ -43,10 +57,7 @@ void SetUpCameras() {
     polarCam.direction[0] = std::cos(a), polarCam.direction[1] = 0,
     polarCam.direction[2] = -std::sin(a);
     polarCam.elevation = 340;
-    // Whole units, counted as an unsigned width would count them: a volume
-    // narrower than 2 lands far away rather than behind the eye.
-    polarCam.distance =
-        static_cast<float>(static_cast<std::uint32_t>(static_cast<std::int64_t>(2 * d - 4)));
+    polarCam.distance = StartDistance(SceneWidth());
     ApplyPolarView(polarCam);
     flyCam.fov = 55, flyCam.aspect = 1, flyCam.zNear = 0.1f, flyCam.zFar = kUnboundedFar;
     ApplyProjection(flyCam);
@@ -75,15 +86,9 @@ void SetUpFog() {
   glFogi(GL_FOG_MODE, GL_LINEAR);
   const GLfloat black[4] = {0, 0, 0, 1};
   glFogfv(GL_FOG_COLOR, black);
-  float start = 2, end = 6;
-  if (theVolume && appSettings.polarMode) {
-    start = PolarFogStart(SceneWidth());
-    end = PolarFogEnd(SceneWidth());
-  } else if (theVolume) {
-    start = 1, end = 20;
-  }
-  glFogf(GL_FOG_START, start);
-  glFogf(GL_FOG_END, end);
+  glFogf(GL_FOG_START, 2);
+  glFogf(GL_FOG_END, 6);
+  PlaceFog();  // after the cameras: with a volume, its window follows them
   glHint(GL_FOG_HINT, GL_FASTEST);
 }
 

@@ -19,6 +19,12 @@ void SetTextureFilter(GLint filter);  // GL_LINEAR or GL_NEAREST, both ways
 // edge (dimX for a CUB file or an isotropic scan), 0 without a volume: the
 // scale of the scene, its camera distance and fog.
 double SceneWidth();
-// Where the polar camera's fog starts and ends for a volume that wide.
-float PolarFogStart(double width);
-float PolarFogEnd(double width);
+// The polar camera's distance at start-up for a volume that wide.
+float StartDistance(double width);
+// Places the fog's window for the camera in use: it keeps the offsets from
+// the volume's centre it has at start-up (0.375 of the start distance in
+// front of the centre and behind it), clamped at the eye, so the volume
+// meets the same fog at every distance: zooming out never fades it away,
+// and the fly camera, which starts half way in, sees it. Without a volume
+// the fog stays as it is.
+void PlaceFog();

@@ -130,10 +130,11 @@ TEST_F(WindowGl, OtherCommands) {
   EXPECT_FALSE(appSettings.polarMode);
   EXPECT_EQ(theSurface.fastLighting, 0);
   GLfloat fog = 0;
+  // The fog around the centre, 64 away: 48 before it and behind it.
   glGetFloatv(GL_FOG_START, &fog);
-  EXPECT_EQ(fog, 3);
+  EXPECT_EQ(fog, 16);
   glGetFloatv(GL_FOG_END, &fog);
-  EXPECT_EQ(fog, 30);
+  EXPECT_EQ(fog, 112);
   OnChar(window, '0', 0);  // back: dimX 66 gives 80 and 176
   EXPECT_EQ(theSurface.fastLighting, 1);
   glGetFloatv(GL_FOG_START, &fog);
