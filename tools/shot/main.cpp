@@ -16,6 +16,7 @@
 #include "platform/common/command_line.h"
 #include "platform/common/huge_pages.h"
 #include "platform/headless/headless_control.h"
+#include "shot_fit.h"
 #include "shot_options.h"
 #include "shot_render.h"
 #include "surface/label_palette.h"
@@ -76,9 +77,10 @@ int main(int argc, char** argv) {
     return Fail("no offscreen OpenGL context (Mesa's EGL surfaceless platform)");
   // The first frame is the picture unless the camera or keys change it.
   const ShotCamera camera{options->heading, options->elevation, options->distance};
-  const bool moved = camera.Moves() || !options->keys.empty();
+  const bool moved = camera.Moves() || !options->keys.empty() || options->fit;
   if (moved) {
     MoveShotCamera(camera);
+    if (options->fit) FitShotCamera(options->width, options->height);
     if (!TypeShotKeys(options->keys)) return Fail("the keys closed the window before the picture");
   }
   const std::vector<unsigned char> image = moved ? RenderShotFrame(options->width, options->height)

@@ -18,6 +18,8 @@ const char kShotUsage[] =
     "  --heading DEG          polar camera heading\n"
     "  --elevation DEG        polar camera elevation\n"
     "  --distance D           polar camera distance\n"
+    "  --fit                  aim at the solid voxels' box and come as close as lets it\n"
+    "                         fill nine tenths of the image (not with --distance)\n"
     "  --keys CHARS           viewer key commands applied in order before the frame\n"
     "                         (0 fly camera, 1 quads, t texture, l lighting, ...)\n"
     "  --merged               start with merged faces (as key m), fewer polygons\n"
@@ -101,6 +103,8 @@ std::optional<ShotOptions> ParseShotOptions(int argc, const char* const* argv, s
       o.version = true;
     } else if (arg == "--merged") {
       o.merged = true;
+    } else if (arg == "--fit") {
+      o.fit = true;
     } else if (arg == "--info") {
       o.info = true;
     } else if (arg == "-o" || arg == "--output") {
@@ -134,6 +138,10 @@ std::optional<ShotOptions> ParseShotOptions(int argc, const char* const* argv, s
   if (o.help || o.version) return o;
   if (o.input.empty()) {
     error = "no input file (see --help)";
+    return std::nullopt;
+  }
+  if (o.fit && o.distance) {
+    error = "--fit chooses the distance itself: give --fit or --distance";
     return std::nullopt;
   }
   if (!o.info && o.output.empty()) {

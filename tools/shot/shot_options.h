@@ -11,6 +11,7 @@ struct ShotOptions {
   std::optional<float> heading, elevation, distance;
   std::string keys;     // viewer key commands, applied in order
   bool merged = false;  // start with merged faces (key m), built once
+  bool fit = false;     // frame the solid voxels instead of the whole grid
   bool info = false;
   bool help = false;
   bool version = false;

@@ -1,0 +1,76 @@
+// qarmel-shot --fit: a small block far off the grid's centre, from any
+// side, fills at least 80% of the picture's shorter side and stays inside
+// it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "cub_writer.h"
+#include "image_compare.h"
+#include "process.h"
+#include "temp_dir.h"
+
+namespace {
+
+struct FitView {
+  const char* name;
+  const char* heading;
+  const char* elevation;
+  int width, height;
+};
+
+void PrintTo(const FitView& view, std::ostream* out) { *out << view.name; }
+
+class FitShot : public ::testing::TestWithParam<FitView> {};
+
+TEST_P(FitShot, TheSolidBoxFillsThePicture) {
+  TempDir dir;
+  CubVolume volume{96, 96, 96, std::vector<std::uint8_t>(96 * 96 * 96, 0)};
+  for (std::uint32_t z = 5; z < 21; ++z)
+    for (std::uint32_t y = 10; y < 40; ++y)
+      for (std::uint32_t x = 60; x < 80; ++x) volume.At(x, y, z) = 1;
+  const std::string cub = dir.File("block.cub"), png = dir.File("fit.png");
+  ASSERT_EQ(WriteCubFile(cub, volume), "");
+  const FitView& v = GetParam();
+  const std::string size = std::to_string(v.width) + "x" + std::to_string(v.height);
+  LaunchOptions launch;
+  launch.stderrFile = dir.File("stderr.txt");
+  ASSERT_EQ(Process({QARMEL_SHOT, cub, "-o", png, "--size", size, "--heading", v.heading,
+                     "--elevation", v.elevation, "--fit"},
+                    launch)
+                .WaitForExit(std::chrono::seconds(60))
+                .value_or(-1),
+            0)
+      << ReadTextFile(dir.File("stderr.txt"));
+  const auto picture = ReadPng(png);
+  ASSERT_TRUE(picture);
+  const std::vector<std::uint8_t> covered = Covered(picture->rgb);
+  int left = v.width, right = -1, top = v.height, bottom = -1;
+  for (int y = 0; y < v.height; ++y)
+    for (int x = 0; x < v.width; ++x)
+      if (covered[static_cast<std::size_t>(y) * v.width + x])
+        left = std::min(left, x), right = std::max(right, x), top = std::min(top, y),
+        bottom = std::max(bottom, y);
+  ASSERT_GE(right, 0) << "nothing shows";
+  EXPECT_GT(left, 0);
+  EXPECT_LT(right, v.width - 1);
+  EXPECT_GT(top, 0);
+  EXPECT_LT(bottom, v.height - 1);
+  EXPECT_GE(std::max(right - left + 1, bottom - top + 1), 0.8 * std::min(v.width, v.height))
+      << "from " << left << "," << top << " to " << right << "," << bottom;
+}
+
+const FitView kFitViews[] = {
+    {"Front", "0", "0", 256, 256},
+    {"StartLike", "336", "340", 256, 256},
+    {"FromBelowBehind", "200", "60", 256, 256},
+    {"SideInAWidePicture", "90", "0", 320, 200},
+};
+
+INSTANTIATE_TEST_SUITE_P(Views, FitShot, ::testing::ValuesIn(kFitViews),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
