@@ -256,7 +256,7 @@ std::string ReadHeader(gzFile stream, const FileFacts& facts, const std::string&
                        ScanLayout& layout, std::uint64_t& offset) {
   unsigned char bytes[kNifti1.bytes];
   const int got = gzread(stream, bytes, sizeof bytes);
-  if (got < 0) return GzReadFailure(stream, path, {});
+  if (got < 0) return GzReadFailure(stream, path, "cannot read " + path);
   if (IsNifti2Header(bytes, static_cast<std::size_t>(got)))
     return "NIfTI-2 is not supported: " + path;
   if (got != static_cast<int>(sizeof bytes)) {
