@@ -266,7 +266,7 @@ void BM_DrawPlainTriangles(benchmark::State& state) {
 
 // ---- memory ---------------------------------------------------------------
 
-constexpr int kColoured = 16, kMerged = 32;  // beside the method numbers
+constexpr int kColoured = 16, kMerged = 32, kSmooth = 64;  // beside the method numbers
 
 // Bytes per face that building the geometry of a method adds at its peak
 // (the quad arrays, or the driver's list storage), measured in a fresh
@@ -284,14 +284,15 @@ void BM_GeometryBytesPerFace(benchmark::State& state, int method) {
 
 }  // namespace
 
-// `geometry` is the render method, plus kColoured and kMerged.
+// `geometry` is the render method, plus kColoured, kMerged and kSmooth.
 int MeasureGeometryMemory(int geometry, int volumeIndex) {
   UseBenchContext();
   VOXSPACE* volume = volumeIndex == 0 ? NoiseVolume() : RandomVolume();
   OGLcuberille surface;
   surface.coloured = (geometry & kColoured) != 0;
   surface.merged = (geometry & kMerged) != 0;
-  surface.SetRenderMethod(geometry & ~(kColoured | kMerged));
+  surface.smooth = (geometry & kSmooth) != 0;
+  surface.SetRenderMethod(geometry & ~(kColoured | kMerged | kSmooth));
   glFinish();
   ResetPeakMemory();
   const long before = StatusKiB("VmRSS:");
@@ -326,6 +327,20 @@ BENCHMARK_CAPTURE(BM_GeometryBytesPerFace, quads, QUADS)
 BENCHMARK_CAPTURE(BM_GeometryBytesPerFace, strips, TRISTRIP_DISPLIST)
     ->Arg(0)
     ->Arg(1)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+// Smooth shading may add at most 40 bytes per face to the flat figures above.
+BENCHMARK_CAPTURE(BM_GeometryBytesPerFace, smooth_quads, QUADS | kSmooth)
+    ->Arg(0)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_GeometryBytesPerFace, smooth_strips, TRISTRIP_DISPLIST | kSmooth)
+    ->Arg(0)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_GeometryBytesPerFace, smooth_merged_strips,
+                  TRISTRIP_DISPLIST | kMerged | kSmooth)
+    ->Arg(0)
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_GeometryBytesPerFace, coloured_quads, QUADS | kColoured)

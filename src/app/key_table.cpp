@@ -115,6 +115,8 @@ const KeyCommand kKeyCommands[] = {
      " [m]\t toggle merged faces \n"},
     {'k', [](HWND) { theSurface.SetColoured(!theSurface.coloured); }, kTitle, 'k',
      [] { return theSurface.coloured; }, " [k] \t toggle colours by value \n"},
+    {'s', [](HWND) { theSurface.SetSmooth(!theSurface.smooth); }, kTitle, 's',
+     [] { return theSurface.smooth; }, " [s] \t toggle smooth shading \n"},
 
     // Camera, method and display switches.
     {'0', SwitchCamera, kFrame, '\0', nullptr, nullptr},

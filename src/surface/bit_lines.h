@@ -28,6 +28,7 @@ class ScratchWords {
 
   explicit operator bool() const { return words_ != nullptr; }
   std::uint64_t* data() { return words_; }
+  const std::uint64_t* data() const { return words_; }
   std::uint64_t& operator[](std::size_t i) { return words_[i]; }
   void Clear() { std::memset(words_, 0, count_ * sizeof(std::uint64_t)); }
 

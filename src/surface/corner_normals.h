@@ -9,28 +9,52 @@
 // made unit length. On a voxelised sphere of radius 40 it is 4.4 degrees
 // off the true normal on average (95% within 7.5), where differences of
 // occupancy over 2, 4 or 6 voxels are 5 to 17 degrees off.
+//
+// The normals are worked out once per build, for the corners where solid
+// voxels meet empty ones (every corner of an exposed face, and only
+// those), and looked up by the builders as they write each vertex.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
+#include "surface/surface_types.h"
 #include "voxel/voxspace.h"
 
 namespace surface {
 
-// Which voxels count as solid around a corner: every non-zero one (label
-// 0), or, with colours by value, those of the face's own value, so that
-// neighbouring labels do not bend each other's normals.
-struct CornerNormalRule {
-  std::uint8_t label = 0;
-};
+class CornerNormals {
+ public:
+  // The normals of `volume`, whose voxel edges are `spacing` millimetres
+  // (each positive, as OGLcuberille::spacing holds them). By value, each
+  // corner has one normal per non-zero value around it, from the voxels of
+  // that value alone, so that neighbouring labels do not bend each other's
+  // normals; otherwise one, from every non-zero voxel. None when the
+  // memory cannot be had or there would be more than 2^32 - 1 normals.
+  static std::unique_ptr<CornerNormals> Build(const VOXSPACE& volume, const double (&spacing)[3],
+                                              bool byValue);
 
-// The normal at the lattice corner (x, y, z), the low corner of voxel
-// (x, y, z) (each index at most the dimension), in the volume's axes with
-// voxel edges of `spacing` millimetres (each positive, as
-// OGLcuberille::spacing holds them); unit length, or (0, 0, 0) where the
-// block is balanced (no surface to speak of). Voxels outside the volume
-// count as empty.
-void CornerNormal(const VOXSPACE& volume, const double (&spacing)[3], std::uint32_t x,
-                  std::uint32_t y, std::uint32_t z, CornerNormalRule rule, float (&normal)[3]);
+  // The normal at lattice corner `corner` (the low corner of the voxel of
+  // the same indices) for a face of `value` (used only by value) looking
+  // in `direction`; the face's own normal where the voxels around the
+  // corner are balanced (no surface to speak of) or the corner has none.
+  PackedNormal At(const std::uint32_t (&corner)[3], std::uint8_t value,
+                  FaceDirection direction) const;
+
+  struct Entry {
+    std::uint32_t x;
+    std::uint8_t value;  // 0 unless by value
+    std::int8_t normal[3];
+  };
+
+ private:
+  CornerNormals() = default;
+
+  bool byValue_ = false;
+  std::uint64_t rowsPerPlane_ = 0;  // dimY + 1: rows of corners run along x
+  std::uint64_t rows_ = 0;
+  std::unique_ptr<std::uint32_t[]> rowStart_;  // rows_ + 1 entries
+  std::unique_ptr<Entry[]> entries_;           // by row, then x, then value
+};
 
 }  // namespace surface

@@ -15,17 +15,23 @@ bool Visible(std::int32_t mask, int direction) { return (mask >> direction) & 1;
 // glDrawArrays counts vertices in a signed 32-bit number: a direction of
 // more than a quarter billion quads is drawn in parts, each from its own
 // place in the array.
-void DrawQuadArray(const Quad* quads, std::uint32_t quadCount, bool textured, bool coloured) {
+// With smooth shading the list's normals array gives each vertex its own.
+void DrawQuadArray(const QuadList& list, bool textured, bool coloured) {
   constexpr std::uint32_t kMostQuads = std::uint32_t{1} << 28;
+  const Quad* quads = list.quads;
+  if (list.normals) glEnableClientState(GL_NORMAL_ARRAY);
   std::uint32_t first = 0;
   do {
-    const std::uint32_t count = std::min(kMostQuads, quadCount - first);
+    const std::uint32_t count = std::min(kMostQuads, list.quadCount - first);
     glVertexPointer(3, GL_FLOAT, sizeof(Vertex), &quads[first].corners[0].x);
     if (textured) glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex), &quads[first].corners[0].s);
     if (coloured) glColorPointer(3, GL_FLOAT, sizeof(Vertex), &quads[first].corners[0].color[0]);
+    if (list.normals)
+      glNormalPointer(GL_BYTE, sizeof(PackedNormal), &list.normals[first].corners[0]);
     glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(4 * count));
     first += count;
-  } while (first < quadCount);
+  } while (first < list.quadCount);
+  if (list.normals) glDisableClientState(GL_NORMAL_ARRAY);
 }
 
 }  // namespace
@@ -33,7 +39,7 @@ void DrawQuadArray(const Quad* quads, std::uint32_t quadCount, bool textured, bo
 int OGLcuberille::Draw(bool queryVisibility) {
   if (queryVisibility) {
     visibleMask = QueryVisibleDirections();
-    lightingWasOn = fastLighting && !coloured && glIsEnabled(GL_LIGHTING) ? 1 : 0;
+    lightingWasOn = fastLighting && !LitByOpenGL() && glIsEnabled(GL_LIGHTING) ? 1 : 0;
     if (lightingWasOn) glDisable(GL_LIGHTING);
   } else {
     visibleMask = 63;
@@ -55,7 +61,7 @@ int OGLcuberille::Draw(bool queryVisibility) {
 }
 
 void OGLcuberille::SetDirectionColor(int direction) const {
-  if (fastLighting && !coloured) glColor3fv(directionColors[direction]);
+  if (fastLighting && !LitByOpenGL()) glColor3fv(directionColors[direction]);
 }
 
 int OGLcuberille::DrawQuads() {
@@ -67,7 +73,7 @@ int OGLcuberille::DrawQuads() {
     if (!Visible(visibleMask, d) || !lists[d].quads) continue;
     SetDirectionColor(d);
     glNormal3fv(normals[d]);
-    DrawQuadArray(lists[d].quads, lists[d].quadCount, false, coloured);
+    DrawQuadArray(lists[d], false, coloured);
   }
   glDisableClientState(GL_COLOR_ARRAY);
   glDisableClientState(GL_VERTEX_ARRAY);
@@ -83,7 +89,7 @@ int OGLcuberille::DrawTexturedQuads() {
     if (!Visible(visibleMask, d) || !lists[d].quads) continue;
     SetDirectionColor(d);
     glNormal3fv(normals[d]);
-    DrawQuadArray(lists[d].quads, lists[d].quadCount, true, coloured);
+    DrawQuadArray(lists[d], true, coloured);
   }
   glDisableClientState(GL_COLOR_ARRAY);
   glDisableClientState(GL_TEXTURE_COORD_ARRAY);

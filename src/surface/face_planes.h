@@ -31,6 +31,24 @@ struct FacePlane {
   std::uint64_t* Line(std::size_t i) const { return bits + i * words; }
 };
 
+// Sinks that shade smoothly are told each vertex's lattice corner before
+// the vertex, and the voxel value of each strip or rectangle with colours
+// by value; the others are not asked.
+template <class Sink>
+inline void TellCorner(Sink& sink, const std::uint32_t (&low)[3], std::uint32_t dx,
+                       std::uint32_t dy, std::uint32_t dz) {
+  if constexpr (requires(const std::uint32_t(&c)[3]) { sink.Corner(c); }) {
+    const std::uint32_t corner[3] = {low[0] + dx, low[1] + dy, low[2] + dz};
+    sink.Corner(corner);
+  }
+}
+
+template <class Sink>
+inline void PaintValue(Sink& sink, const LabelColors& colors, std::uint8_t value) {
+  sink.Color(colors[value]);
+  if constexpr (requires { sink.Value(value); }) sink.Value(value);
+}
+
 // DOWN, UP, BACK, FRONT: a plane's lines along x are rows of the volume.
 template <FaceDirection D, class OnPlane>
 bool ForEachPlaneAlongX(const VolumeView& view, OnPlane onPlane) {

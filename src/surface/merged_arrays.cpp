@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "surface/corner_normals.h"
 #include "surface/merged_scan.h"
 #include "surface/ogl_cuberille.h"
 #include "surface/quad_arrays.h"
@@ -49,6 +50,11 @@ class RectangleWriter {
   }
   void End() {}
 
+ protected:
+  // Where the next vertex goes, and whether there is room for it.
+  std::uint64_t NextVertex() const { return next_; }
+  bool HasRoom() const { return next_ < end_; }
+
  private:
   Quad* quads_;
   std::uint64_t end_;
@@ -57,9 +63,30 @@ class RectangleWriter {
   float color_[3] = {};
 };
 
+// With smooth shading, each corner's normal too, in the normals array of
+// the same count. A rectangle's inside takes its corners' normals in
+// between; it is not split where they differ.
+template <FaceDirection D>
+class SmoothRectangleWriter : public RectangleWriter {
+ public:
+  SmoothRectangleWriter(Quad* quads, QuadNormals* normals, std::uint64_t count,
+                        const CornerNormals& table)
+      : RectangleWriter(quads, count), normals_(normals), table_(table) {}
+  void Value(std::uint8_t v) { value_ = v; }
+  void Corner(const std::uint32_t (&corner)[3]) {
+    const std::uint64_t next = NextVertex();
+    if (HasRoom()) normals_[next / 4].corners[next % 4] = table_.At(corner, value_, D);
+  }
+
+ private:
+  QuadNormals* normals_;
+  const CornerNormals& table_;
+  std::uint8_t value_ = 0;
+};
+
 template <FaceDirection D>
 bool BuildMergedDirection(const VOXSPACE* volume, const float voxelSize[3],
-                          const LabelColors* colors, QuadList& list) {
+                          const LabelColors* colors, const CornerNormals* normals, QuadList& list) {
   RectangleCounter counter;
   ScanRectangles<D>(volume, voxelSize, true, RunExtent::kInterior, counter, colors);
   const std::uint64_t count = counter.vertices / 4;
@@ -67,7 +94,14 @@ bool BuildMergedDirection(const VOXSPACE* volume, const float voxelSize[3],
   list.quadCount = static_cast<std::uint32_t>(count);
   list.quads = AllocateQuads(list.quadCount);
   if (!list.quads) return false;
-  RectangleWriter writer(list.quads, count);
+  if (!normals) {
+    RectangleWriter writer(list.quads, count);
+    ScanRectangles<D>(volume, voxelSize, true, RunExtent::kInterior, writer, colors);
+    return true;
+  }
+  list.normals = AllocateQuadNormals(list.quadCount);
+  if (!list.normals) return false;
+  SmoothRectangleWriter<D> writer(list.quads, list.normals, count, *normals);
   ScanRectangles<D>(volume, voxelSize, true, RunExtent::kInterior, writer, colors);
   return true;
 }
@@ -75,12 +109,13 @@ bool BuildMergedDirection(const VOXSPACE* volume, const float voxelSize[3],
 }  // namespace
 
 bool BuildMergedArray(FaceDirection direction, const VOXSPACE& volume, const float voxelSize[3],
-                      const LabelColors* colors, QuadList& list) {
-  using Build = bool (*)(const VOXSPACE*, const float*, const LabelColors*, QuadList&);
+                      const LabelColors* colors, const CornerNormals* normals, QuadList& list) {
+  using Build =
+      bool (*)(const VOXSPACE*, const float*, const LabelColors*, const CornerNormals*, QuadList&);
   static constexpr Build kBuilds[kFaceDirections] = {
       BuildMergedDirection<LEFT>, BuildMergedDirection<RIGHT>, BuildMergedDirection<DOWN>,
       BuildMergedDirection<UP>,   BuildMergedDirection<BACK>,  BuildMergedDirection<FRONT>};
-  return kBuilds[direction](&volume, voxelSize, colors, list);
+  return kBuilds[direction](&volume, voxelSize, colors, normals, list);
 }
 
 }  // namespace surface
@@ -91,9 +126,10 @@ std::int32_t OGLcuberille::BuildMergedQuads() {
   std::uint64_t total = 0;
   for (int d = 0; d < kFaceDirections; ++d) {
     std::free(mergedQuads[d].quads);
+    std::free(mergedQuads[d].normals);
     mergedQuads[d] = QuadList{};
     if (!BuildMergedArray(static_cast<FaceDirection>(d), *voxSpace, voxelSize, BuildColors(),
-                          mergedQuads[d])) {
+                          buildNormals_, mergedQuads[d])) {
       ReleaseQuadArrays(mergedQuads);  // none is drawn half built
       return 0;
     }

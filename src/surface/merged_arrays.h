@@ -9,12 +9,16 @@
 
 namespace surface {
 
+class CornerNormals;
+
 // Gives `list` a fresh array (quad_arrays.h's AllocateQuads) holding the
 // rectangles of `direction`, and their number; the array it held before is
 // the caller's to release first. Corners take the colour of their
-// rectangle's value when `colors` is given. False, with no array, when
-// there would be more than 2^32 - 1 rectangles or their memory cannot be had.
+// rectangle's value when `colors` is given; with `normals`, the list gets
+// a normals array too, each corner's from the table. False when there
+// would be more than 2^32 - 1 rectangles or their memory cannot be had
+// (what was allocated is still the list's, for the caller to release).
 bool BuildMergedArray(FaceDirection direction, const VOXSPACE& volume, const float voxelSize[3],
-                      const LabelColors* colors, QuadList& list);
+                      const LabelColors* colors, const CornerNormals* normals, QuadList& list);
 
 }  // namespace surface

@@ -108,6 +108,8 @@ inline void EmitRectangle(Sink& sink, const Placement& place, std::uint32_t oute
       sink.TexCoord(offset[order.run] ? static_cast<float>(width) : 0.0f,
                     offset[order.middle] ? static_cast<float>(height) : 0.0f);
     }
+    TellCorner(sink, low, offset[0] ? span[0] : 0, offset[1] ? span[1] : 0,
+               offset[2] ? span[2] : 0);
     sink.Vertex(at[0], at[1], at[2]);
   }
 }
@@ -137,7 +139,7 @@ int ScanRectangles(const VOXSPACE* volume, const float voxelSize[3], bool textur
     }
     auto emit = [&](std::size_t start, std::size_t width, std::size_t line, std::size_t height,
                     std::uint8_t value) {
-      if (colors) sink.Color((*colors)[value]);
+      if (colors) PaintValue(sink, *colors, value);
       EmitRectangle<D>(sink, place, plane.outer, plane.firstLine + line, height, start, width,
                        textured);
     };
@@ -168,7 +170,7 @@ int ScanRectangles(const VOXSPACE* volume, const float voxelSize[3], bool textur
             return EmitRectangle<D>(sink, place, outer, middle, 1, start, width, textured);
           ForEachValueRun<D>(view, outer, middle, start, width,
                              [&](std::size_t part, std::size_t n, std::uint8_t value) {
-                               sink.Color((*colors)[value]);
+                               PaintValue(sink, *colors, value);
                                EmitRectangle<D>(sink, place, outer, middle, 1, part, n, textured);
                              });
         });

@@ -6,13 +6,17 @@
 #include <GL/gl.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "platform/winapi.h"
+#include "surface/corner_normals.h"
 #include "surface/direction_tables.h"
 #include "surface/gl_capability.h"
 #include "surface/label_palette.h"
+#include "surface/quad_arrays.h"
 
 OGLcuberille::OGLcuberille()
     : voxSpace(nullptr),
@@ -75,6 +79,12 @@ void OGLcuberille::SetColoured(bool on) {
   ApplyRenderMethod();
 }
 
+void OGLcuberille::SetSmooth(bool on) {
+  smooth = on;
+  glShadeModel(on ? GL_SMOOTH : GL_FLAT);
+  ApplyRenderMethod();
+}
+
 void OGLcuberille::SetLabelColors(const std::uint8_t (*rgb)[3]) {
   for (int v = 0; v < 256; ++v)
     for (int c = 0; c < 3; ++c) labelColors[v][c] = static_cast<float>(rgb[v][c]) / 255.0f;
@@ -86,6 +96,14 @@ void OGLcuberille::SetMerged(bool on) {
 }
 
 void OGLcuberille::ApplyRenderMethod() {
+  std::unique_ptr<surface::CornerNormals> normals;
+  if (smooth && voxSpace) {
+    normals = surface::CornerNormals::Build(*voxSpace, spacing, coloured);
+    if (!normals)
+      std::fputs("not enough memory for smooth shading's normals: the faces are shaded flat\n",
+                 stderr);
+  }
+  buildNormals_ = normals.get();
   if (renderMethod == QUADS) {
     DeleteDisplayLists();
     ReleaseQuadArrays(merged ? quadLists : mergedQuads);
@@ -104,6 +122,8 @@ void OGLcuberille::ApplyRenderMethod() {
       BuildStripLists();
     }
   }
+  buildNormals_ = nullptr;
+  normals.reset();
   // The geometry given up (arrays, lists) is large: without this, every
   // switch of method or texturing leaves the process bigger for good.
   HeapCompact(GetProcessHeap(), 0);
@@ -118,8 +138,24 @@ void OGLcuberille::ReleaseQuadArrays(QuadList* lists) {
   for (int d = 0; d < kFaceDirections; ++d) {
     std::free(lists[d].quads);
     lists[d].quads = nullptr;
+    std::free(lists[d].normals);
+    lists[d].normals = nullptr;
     if (lists == quadLists) quadCapacity_[d] = 0;
   }
+}
+
+bool OGLcuberille::AllocateNormals(QuadList* lists) {
+  for (int d = 0; d < kFaceDirections; ++d) {
+    std::free(lists[d].normals);
+    lists[d].normals = nullptr;
+    if (!buildNormals_) continue;
+    lists[d].normals = surface::AllocateQuadNormals(lists[d].quadCount);
+    if (!lists[d].normals) {
+      ReleaseQuadArrays(lists);
+      return false;
+    }
+  }
+  return true;
 }
 
 void OGLcuberille::DeleteDisplayLists() {

@@ -9,6 +9,10 @@
 #include "surface/surface_types.h"
 #include "voxel/voxspace.h"
 
+namespace surface {
+class CornerNormals;
+}
+
 class OGLcuberille {
  public:
   using DrawRoutine = int (OGLcuberille::*)();
@@ -48,6 +52,11 @@ class OGLcuberille {
   // Colours by value: each face in the colour of its voxel's value, shaded
   // by OpenGL lighting; the geometry is built again.
   void SetColoured(bool on);
+  // Smooth shading: each vertex gets a normal estimated from the voxels
+  // around it (corner_normals.h), OpenGL shades smoothly between them and,
+  // as with colours by value, lights them itself (no fast lighting); the
+  // geometry is built again. Off gives back the flat picture exactly.
+  void SetSmooth(bool on);
   void SetLabelColors(const std::uint8_t (*rgb)[3]);  // 256 colours
   // A context that shares the lists of the current one (none: no helper):
   // a second thread compiles half of the direction lists in it.
@@ -86,6 +95,7 @@ class OGLcuberille {
   std::int32_t fastLighting;
   bool merged = false;    // draw merged rectangles instead of single faces
   bool coloured = false;  // colours by value
+  bool smooth = false;    // smooth shading
   LabelColors labelColors = {};
 
   // Kept with the one surface rather than as loose globals.
@@ -105,6 +115,12 @@ class OGLcuberille {
   void CompileLists(const DrawRoutine (&builders)[kFaceDirections], int mask);
   const QuadList* DrawnQuadLists() const { return merged ? mergedQuads : quadLists; }
   const LabelColors* BuildColors() const { return coloured ? &labelColors : nullptr; }
+  // Gives each list a normals array of its count while a build has corner
+  // normals, none otherwise; false (all arrays released) when the memory
+  // cannot be had.
+  bool AllocateNormals(QuadList* lists);
+  // Whether OpenGL lighting shades the faces rather than fast lighting.
+  bool LitByOpenGL() const { return coloured || smooth; }
   // Fast lighting's colour of a direction, unless colours by value paint it.
   void SetDirectionColor(int direction) const;
 
@@ -112,6 +128,8 @@ class OGLcuberille {
   // counts (a texturing toggle) writes into the arrays it has instead of
   // paying for fresh memory.
   std::uint32_t quadCapacity_[kFaceDirections] = {};
+  // The corner normals of the build in progress (smooth shading only).
+  const surface::CornerNormals* buildNormals_ = nullptr;
   HDC helperDeviceContext_ = nullptr;
   HGLRC helperContext_ = nullptr;
 };

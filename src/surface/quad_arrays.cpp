@@ -17,6 +17,7 @@
 
 #include "surface/bit_lines.h"
 #include "surface/byte_vectors.h"
+#include "surface/corner_normals.h"
 #include "surface/direction_tables.h"
 #include "surface/ogl_cuberille.h"
 #include "surface/volume_view.h"
@@ -31,6 +32,7 @@ constexpr std::size_t kHugePage = std::size_t{2} << 20;
 struct Cell {
   float low[3];
   float high[3];  // low corner plus one voxel edge
+  std::uint32_t index[3];
   std::uint8_t value;
 };
 
@@ -38,9 +40,9 @@ Cell CellAt(const Placement& place, const std::uint8_t* row, std::uint32_t x, st
             std::uint32_t z) {
   Cell cell;
   cell.value = row[x];
-  const std::uint32_t index[3] = {x, y, z};
+  cell.index[0] = x, cell.index[1] = y, cell.index[2] = z;
   for (int a = 0; a < 3; ++a) {
-    cell.low[a] = place.Corner(a, index[a]);
+    cell.low[a] = place.Corner(a, cell.index[a]);
     cell.high[a] = cell.low[a] + place.size[a];
   }
   return cell;
@@ -60,14 +62,28 @@ inline void WriteQuad(Quad& quad, const Cell& cell, const LabelColors* colors) {
   }
 }
 
-// Writes quads at given positions of the arrays, never past their counts.
+template <FaceDirection D>
+inline void WriteNormals(QuadNormals& quad, const Cell& cell, const CornerNormals& normals) {
+  for (int k = 0; k < 4; ++k) {
+    const CornerOffset& c = kQuadCorners[D][k];
+    const std::uint32_t corner[3] = {cell.index[0] + (c.dx != 0), cell.index[1] + (c.dy != 0),
+                                     cell.index[2] + (c.dz != 0)};
+    quad.corners[k] = normals.At(corner, cell.value, D);
+  }
+}
+
+// Writes quads (and with smooth shading their normals) at given positions
+// of the arrays, never past their counts.
 class QuadWriter {
  public:
-  QuadWriter(QuadList* lists, const LabelColors* colors) : lists_(lists), colors_(colors) {}
+  QuadWriter(QuadList* lists, const LabelColors* colors, const CornerNormals* normals)
+      : lists_(lists), colors_(colors), normals_(normals) {}
 
   template <FaceDirection D>
   void WriteAt(std::uint64_t index, const Cell& cell) {
-    if (index < lists_[D].quadCount) WriteQuad<D>(lists_[D].quads[index], cell, colors_);
+    if (index >= lists_[D].quadCount) return;
+    WriteQuad<D>(lists_[D].quads[index], cell, colors_);
+    if (normals_) WriteNormals<D>(lists_[D].normals[index], cell, *normals_);
   }
   template <FaceDirection D>
   void Append(const Cell& cell) {
@@ -84,6 +100,7 @@ class QuadWriter {
  private:
   QuadList* lists_;
   const LabelColors* colors_;
+  const CornerNormals* normals_;
   std::uint64_t next_[kFaceDirections] = {};
 };
 
@@ -168,22 +185,33 @@ bool WriteAllFaces(const VolumeView& view, const Placement& place, QuadWriter& o
 
 }  // namespace
 
-Quad* AllocateQuads(std::uint32_t count) {
-  const std::size_t bytes = std::size_t{count} * sizeof(Quad);
-  if (bytes < 2 * kHugePage) return static_cast<Quad*>(std::malloc(bytes ? bytes : 1));
+namespace {
+
+void* AllocateGeometry(std::size_t bytes) {
+  if (bytes < 2 * kHugePage) return std::malloc(bytes ? bytes : 1);
   const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
   void* memory = std::aligned_alloc(kHugePage, rounded);
   if (memory) madvise(memory, rounded, MADV_HUGEPAGE);
-  return static_cast<Quad*>(memory);
+  return memory;
+}
+
+}  // namespace
+
+Quad* AllocateQuads(std::uint32_t count) {
+  return static_cast<Quad*>(AllocateGeometry(std::size_t{count} * sizeof(Quad)));
+}
+
+QuadNormals* AllocateQuadNormals(std::uint32_t count) {
+  return static_cast<QuadNormals*>(AllocateGeometry(std::size_t{count} * sizeof(QuadNormals)));
 }
 
 std::optional<std::int32_t> WriteFaceQuads(const VOXSPACE& volume, const float voxelSize[3],
-                                           const LabelColors* colors,
+                                           const LabelColors* colors, const CornerNormals* normals,
                                            QuadList (&lists)[kFaceDirections]) {
   const VolumeView view(volume);
   if (!view.HasInterior()) return 0;
   const Placement place(view, voxelSize);
-  QuadWriter writer(lists, colors);
+  QuadWriter writer(lists, colors, normals);
   if (!WriteAllFaces(view, place, writer)) return std::nullopt;
   return writer.Total();
 }
@@ -205,7 +233,9 @@ std::int32_t OGLcuberille::BuildQuads() {
       return 0;
     }
   }
-  const auto written = WriteFaceQuads(*voxSpace, voxelSize, BuildColors(), quadLists);
+  if (!AllocateNormals(quadLists)) return 0;
+  const auto written =
+      WriteFaceQuads(*voxSpace, voxelSize, BuildColors(), buildNormals_, quadLists);
   if (!written) ReleaseQuadArrays();  // as for any allocation failure of the build
   return written.value_or(0);
 }

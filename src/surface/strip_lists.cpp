@@ -6,6 +6,7 @@
 #include <exception>
 #include <thread>
 
+#include "surface/corner_normals.h"
 #include "surface/merged_scan.h"
 #include "surface/ogl_cuberille.h"
 #include "surface/strip_scan.h"
@@ -23,21 +24,44 @@ struct GlSink {
   void End() { glEnd(); }
 };
 
+// With smooth shading, each vertex's own normal goes before it.
+template <GLenum kMode, FaceDirection D>
+struct SmoothGlSink : GlSink<kMode> {
+  explicit SmoothGlSink(const surface::CornerNormals& table) : normals(table) {}
+  void Value(std::uint8_t v) { value = v; }
+  void Corner(const std::uint32_t (&corner)[3]) {
+    const PackedNormal n = normals.At(corner, value, D);
+    glNormal3b(n.x, n.y, n.z);
+  }
+  const surface::CornerNormals& normals;
+  std::uint8_t value = 0;
+};
+
 using Builder = int (OGLcuberille::*)();
 
 }  // namespace
 
 template <FaceDirection D>
 int OGLcuberille::BuildDirectionStrips() {
+  if (buildNormals_) {
+    SmoothGlSink<GL_TRIANGLE_STRIP, D> sink(*buildNormals_);
+    return surface::ScanStrips<D>(voxSpace, voxelSize, textured != 0, sink, BuildColors());
+  }
   GlSink<GL_TRIANGLE_STRIP> sink;
   return surface::ScanStrips<D>(voxSpace, voxelSize, textured != 0, sink, BuildColors());
 }
 
 template <FaceDirection D>
 int OGLcuberille::BuildDirectionRectangles() {
+  constexpr auto kWhole = surface::RunExtent::kWhole;
+  if (buildNormals_) {
+    SmoothGlSink<GL_QUADS, D> sink(*buildNormals_);
+    return surface::ScanRectangles<D>(voxSpace, voxelSize, textured != 0, kWhole, sink,
+                                      BuildColors());
+  }
   GlSink<GL_QUADS> sink;
-  return surface::ScanRectangles<D>(voxSpace, voxelSize, textured != 0, surface::RunExtent::kWhole,
-                                    sink, BuildColors());
+  return surface::ScanRectangles<D>(voxSpace, voxelSize, textured != 0, kWhole, sink,
+                                    BuildColors());
 }
 
 // Compiles the lists of the directions of `mask` in the current context.

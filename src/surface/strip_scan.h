@@ -14,12 +14,14 @@ namespace surface {
 // The calls of one face at run position n (1, 2, ...): the strip's start
 // and near edge for the first face, then always the far edge. With
 // texturing, s is 0 on the near edge and n on the far edge.
+// `lowIndex` is the voxel's, whose low corner is `low`.
 template <FaceDirection D, class Sink>
-inline void EmitFace(Sink& sink, const float low[3], const float high[3], std::uint32_t n,
-                     bool textured) {
+inline void EmitFace(Sink& sink, const float low[3], const float high[3],
+                     const std::uint32_t (&lowIndex)[3], std::uint32_t n, bool textured) {
   auto emit = [&](int k, float s) {
     const CornerOffset& c = kStripEdges[D][k];
     if (textured) sink.TexCoord(s, c.t);
+    TellCorner(sink, lowIndex, c.dx != 0, c.dy != 0, c.dz != 0);
     sink.Vertex(c.dx ? high[0] : low[0], c.dy ? high[1] : low[1], c.dz ? high[2] : low[2]);
   };
   if (n == 1) {
@@ -39,13 +41,16 @@ inline void EmitStrip(Sink& sink, const Placement& place, std::uint32_t outer, s
                       std::size_t start, std::size_t length, bool textured) {
   constexpr ScanOrder order = kStripScan[D];
   float low[3], high[3];
+  std::uint32_t lowIndex[3];
+  lowIndex[order.outer] = outer, lowIndex[order.middle] = middle;
   low[order.outer] = place.Corner(order.outer, outer);
   low[order.middle] = place.Corner(order.middle, middle);
   for (int axis : {order.outer, order.middle}) high[axis] = low[axis] + place.size[axis];
   for (std::size_t k = 0; k < length; ++k) {
-    low[order.run] = place.Corner(order.run, static_cast<std::uint32_t>(start + k));
+    lowIndex[order.run] = static_cast<std::uint32_t>(start + k);
+    low[order.run] = place.Corner(order.run, lowIndex[order.run]);
     high[order.run] = low[order.run] + place.size[order.run];
-    EmitFace<D>(sink, low, high, static_cast<std::uint32_t>(k + 1), textured);
+    EmitFace<D>(sink, low, high, lowIndex, static_cast<std::uint32_t>(k + 1), textured);
   }
   sink.End();
 }
@@ -65,7 +70,7 @@ int ScanStrips(const VOXSPACE* volume, const float voxelSize[3], bool textured, 
     if (!colors) return EmitStrip<D>(sink, place, outer, middle, start, length, textured);
     ForEachValueRun<D>(view, outer, middle, start, length,
                        [&](std::size_t part, std::size_t n, std::uint8_t value) {
-                         sink.Color((*colors)[value]);
+                         PaintValue(sink, *colors, value);
                          EmitStrip<D>(sink, place, outer, middle, part, n, textured);
                        });
   };

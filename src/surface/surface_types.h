@@ -29,7 +29,20 @@ static_assert(sizeof(Quad) == 128);
 // The colour of each voxel value, as OpenGL takes it.
 using LabelColors = float[256][3];
 
+// A vertex normal as OpenGL takes it in arrays: glNormalPointer(GL_BYTE,
+// 4, ...), the fourth byte unused so that each is one aligned word.
+struct PackedNormal {
+  std::int8_t x, y, z, unused;
+};
+
+// The normals of one quad's corners, in the same order (smooth shading).
+struct QuadNormals {
+  PackedNormal corners[4];
+};
+static_assert(sizeof(QuadNormals) == 16);
+
 struct QuadList {
-  std::uint32_t quadCount;  // from the census; kept when the array is released
-  Quad* quads;              // owned; none when released or not built
+  std::uint32_t quadCount;         // from the census; kept when the array is released
+  Quad* quads;                     // owned; none when released or not built
+  QuadNormals* normals = nullptr;  // owned, beside quads with smooth shading only
 };

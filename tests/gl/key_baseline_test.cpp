@@ -78,6 +78,9 @@ const KeyCase kCases[] = {
     {"merged", "m", "", nullptr, "default"},
     {"colours", "k", "", "default", nullptr},
     {"colours-merged", "km", "", "default", "colours"},
+    {"smooth", "s", "", "default", nullptr},
+    {"smooth-colours", "sk", "", "smooth", nullptr},
+    {"smooth-twice", "ss", "", nullptr, "default"},
 };
 
 std::string BaselinePath(const std::string& file) {
