@@ -59,10 +59,11 @@ int LoadInputFile() {
 
 }  // namespace
 
-bool LoadVolumeFile(const char* path) {
+bool LoadVolumeFile(const char* path, VolumeFacts* factsOut) {
   VolumeFacts facts;
   theVolume = LoadVoxelFile(path, facts);
   if (theVolume) theSurface.SetVoxelSpacing(facts.spacing);
+  if (factsOut) *factsOut = facts;
   return theVolume != nullptr;
 }
 

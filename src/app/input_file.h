@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/app_state.h"
+#include "voxel/scan_layout.h"
 
 // Fills `directory` with the executable's directory (trailing '/'
 // included) taken from the process command line, or the empty text when
@@ -15,8 +16,9 @@ void GetExeDirectory(char (&directory)[kExeDirectorySize]);
 int GetInputFile(const char* argumentText);
 
 // Loads `path` into theVolume, and a scan's voxel size into theSurface
-// (before any geometry is built); false when it cannot be loaded.
-bool LoadVolumeFile(const char* path);
+// (before any geometry is built); false when it cannot be loaded. What the
+// header says goes to `facts` when given.
+bool LoadVolumeFile(const char* path, VolumeFacts* facts = nullptr);
 
 // Runs the open-file dialog; non-zero when the user confirmed a file, which
 // then fills both buffers.

@@ -21,11 +21,12 @@ struct HeaderField {
 struct HeaderLayout {
   std::size_t bytes;  // the header's length, which sizeof_hdr states
   HeaderField<std::int32_t> sizeofHdr;
-  HeaderField<std::int16_t> dim;       // [0] the rank, [1] .. [rank] the extents
-  HeaderField<std::int16_t> datatype;  // a DataType code
-  HeaderField<std::int16_t> bitpix;    // bits per stored value
-  HeaderField<float> voxOffset;        // where the voxel data start in the file
-  HeaderField<float> sclSlope;         // real value = stored value * slope + intercept
+  HeaderField<std::int16_t> dim;         // [0] the rank, [1] .. [rank] the extents
+  HeaderField<std::int16_t> intentCode;  // what the values mean: kLabelIntents for labels
+  HeaderField<std::int16_t> datatype;    // a DataType code
+  HeaderField<std::int16_t> bitpix;      // bits per stored value
+  HeaderField<float> voxOffset;          // where the voxel data start in the file
+  HeaderField<float> sclSlope;           // real value = stored value * slope + intercept
   HeaderField<float> sclInter;
   HeaderField<float> pixdim;  // [0] qfac (the sign of k in the qform), [1] .. [3] voxel edges
   HeaderField<std::int16_t> qformCode, sformCode;  // > 0: that transform holds
@@ -37,6 +38,7 @@ struct HeaderLayout {
 inline constexpr HeaderLayout kNifti1{.bytes = 348,
                                       .sizeofHdr = {0},
                                       .dim = {40},
+                                      .intentCode = {68},
                                       .datatype = {70},
                                       .bitpix = {72},
                                       .voxOffset = {108},
@@ -48,6 +50,10 @@ inline constexpr HeaderLayout kNifti1{.bytes = 348,
                                       .quatern = {256},
                                       .srow = {280},
                                       .magic = 344};
+
+// The intent codes of values that are labels: NIFTI_INTENT_LABEL and
+// NIFTI_INTENT_NEURONAME.
+inline constexpr std::int16_t kLabelIntents[] = {1002, 1007};
 
 // NIfTI-2, known only so that it is refused by name: a 540-byte header
 // whose magic follows sizeof_hdr.

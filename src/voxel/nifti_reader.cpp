@@ -279,6 +279,9 @@ std::string ReadHeader(gzFile stream, const FileFacts& facts, const std::string&
   layout.swapped = header.swapped;
   layout.slope = header.slope, layout.intercept = header.intercept;
   layout.axes = AxesOf(bytes, header.swapped);
+  const std::int16_t intent = Field(bytes, kNifti1.intentCode, header.swapped);
+  layout.labelIntent =
+      std::ranges::find(nifti::kLabelIntents, intent) != std::end(nifti::kLabelIntents);
   const DataFacts data{facts.size, facts.gzipped, facts.gzipped};
   // The first volume's size, then the whole series after the offset.
   if (std::string e = CheckScanSize(layout, std::numeric_limits<std::uint64_t>::max(), data, path);

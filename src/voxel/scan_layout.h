@@ -63,6 +63,7 @@ struct ScanLayout {
   std::uint64_t components = 1;  // values per voxel, side by side; the first is read
   double slope = 1, intercept = 0;
   PatientAxes axes;
+  bool labelIntent = false;  // the header says the values are labels
 };
 
 // What a scan's header says beyond its voxels, for the volume as drawn
@@ -71,4 +72,11 @@ struct ScanLayout {
 struct VolumeFacts {
   double spacing[3] = {1, 1, 1};
   double obliqueDegrees = 0;
+  // What the values are: whole numbers (a CUB file's bytes; integer
+  // samples with a whole slope and intercept), read from samples wider
+  // than a byte (so values above 255 were clipped to it), and whether the
+  // header says they are labels.
+  bool wholeValues = true;
+  bool widerThanByte = false;
+  bool labelIntent = false;
 };

@@ -158,6 +158,11 @@ std::string ReadScanSamples(ByteSource& source, const ScanLayout& layout, const 
       buffer(placement.drawnDims[0], placement.drawnDims[1], placement.drawnDims[2]);
   if (!out) return "not enough memory for the volume of " + path;
   facts = placement.facts;
+  const bool floating = layout.type == SampleType::kFloat32 || layout.type == SampleType::kFloat64;
+  facts.wholeValues = !floating && layout.slope == std::round(layout.slope) &&
+                      layout.intercept == std::round(layout.intercept);
+  facts.widerThanByte = SampleWidth(layout.type) > 1;
+  facts.labelIntent = layout.labelIntent;
   return ReaderFor(layout.type)(source, layout, rule, placement, out, path);
 }
 

@@ -1,6 +1,6 @@
-// qarmel-shot --fit: a small block far off the grid's centre, from any
-// side, fills at least 80% of the picture's shorter side and stays inside
-// it.
+// qarmel-shot --fit and --thumbnail: a small block far off the grid's
+// centre, from any side, fills at least 80% of the picture's shorter side
+// and stays inside it; an empty volume's thumbnail is a dim outline.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -20,6 +20,7 @@ struct FitView {
   const char* heading;
   const char* elevation;
   int width, height;
+  const char* framing;  // --fit or --thumbnail
 };
 
 void PrintTo(const FitView& view, std::ostream* out) { *out << view.name; }
@@ -39,7 +40,7 @@ TEST_P(FitShot, TheSolidBoxFillsThePicture) {
   LaunchOptions launch;
   launch.stderrFile = dir.File("stderr.txt");
   ASSERT_EQ(Process({QARMEL_SHOT, cub, "-o", png, "--size", size, "--heading", v.heading,
-                     "--elevation", v.elevation, "--fit"},
+                     "--elevation", v.elevation, v.framing},
                     launch)
                 .WaitForExit(std::chrono::seconds(60))
                 .value_or(-1),
@@ -64,13 +65,35 @@ TEST_P(FitShot, TheSolidBoxFillsThePicture) {
 }
 
 const FitView kFitViews[] = {
-    {"Front", "0", "0", 256, 256},
-    {"StartLike", "336", "340", 256, 256},
-    {"FromBelowBehind", "200", "60", 256, 256},
-    {"SideInAWidePicture", "90", "0", 320, 200},
+    {"Front", "0", "0", 256, 256, "--fit"},
+    {"StartLike", "336", "340", 256, 256, "--fit"},
+    {"FromBelowBehind", "200", "60", 256, 256, "--fit"},
+    {"SideInAWidePicture", "90", "0", 320, 200, "--fit"},
+    {"Thumbnail", "336", "340", 128, 128, "--thumbnail"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Views, FitShot, ::testing::ValuesIn(kFitViews),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ThumbnailShot, AnEmptyVolumeShowsADimOutlineOfItsBox) {
+  TempDir dir;
+  const CubVolume empty{60, 40, 30, std::vector<std::uint8_t>(60 * 40 * 30, 0)};
+  const std::string cub = dir.File("empty.cub"), png = dir.File("thumbnail.png");
+  ASSERT_EQ(WriteCubFile(cub, empty), "");
+  LaunchOptions launch;
+  launch.stderrFile = dir.File("stderr.txt");
+  ASSERT_EQ(Process({QARMEL_SHOT, cub, "-o", png, "--size", "128", "--thumbnail"}, launch)
+                .WaitForExit(std::chrono::seconds(60))
+                .value_or(-1),
+            0)
+      << ReadTextFile(dir.File("stderr.txt"));
+  const auto picture = ReadPng(png);
+  ASSERT_TRUE(picture);
+  const std::vector<std::uint8_t> covered = Covered(picture->rgb);
+  const auto lit = std::count(covered.begin(), covered.end(), 1);
+  EXPECT_GT(lit, 200) << "no outline";
+  EXPECT_LT(lit, 128 * 128 / 10) << "more than an outline";
+  EXPECT_LT(*std::max_element(picture->rgb.begin(), picture->rgb.end()), 128) << "not dim";
+}
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "shot_fit.h"
 #include "shot_options.h"
 #include "shot_render.h"
+#include "shot_thumbnail.h"
 #include "surface/label_palette.h"
 
 namespace {
@@ -28,8 +29,8 @@ int Fail(const std::string& message) {
   return 1;
 }
 
-bool LoadVolume(const std::string& path) {
-  const bool loaded = LoadVolumeFile(path.c_str());  // the reader's boxes go to stderr
+bool LoadVolume(const std::string& path, VolumeFacts& facts) {
+  const bool loaded = LoadVolumeFile(path.c_str(), &facts);  // the reader's boxes go to stderr
   const char* slash = std::strrchr(path.c_str(), '/');
   std::snprintf(inputFileName, sizeof inputFileName, "%s", slash ? slash + 1 : path.c_str());
   return loaded;
@@ -67,12 +68,14 @@ int main(int argc, char** argv) {
   const std::string self = platform::RunningExecutablePath(argv[0]);
   platform::SetProcessCommandLine(self);
   GetExeDirectory(exeDirectory);
-  if (!LoadVolume(options->input)) return Fail("cannot load " + options->input);
+  VolumeFacts facts;
+  if (!LoadVolume(options->input, facts)) return Fail("cannot load " + options->input);
   theSurface.SetLabelColors(PaletteForVolume(options->input).rgb);
   if (options->info) return PrintInfo();
 
   // Set before the first frame so that only the merged geometry is built.
   theSurface.merged = options->merged;
+  if (options->thumbnail) PrepareThumbnail(options->input, facts);
   if (!OpenShotWindow(options->width, options->height))
     return Fail("no offscreen OpenGL context (Mesa's EGL surfaceless platform)");
   // The first frame is the picture unless the camera or keys change it.
@@ -83,8 +86,10 @@ int main(int argc, char** argv) {
     if (options->fit) FitShotCamera(options->width, options->height);
     if (!TypeShotKeys(options->keys)) return Fail("the keys closed the window before the picture");
   }
-  const std::vector<unsigned char> image = moved ? RenderShotFrame(options->width, options->height)
-                                                 : ReadShotFrame(options->width, options->height);
+  const std::vector<unsigned char> image =
+      options->thumbnail ? RenderThumbnail(options->width, options->height)
+      : moved            ? RenderShotFrame(options->width, options->height)
+                         : ReadShotFrame(options->width, options->height);
   const std::string failure = WritePngFile(options->output, options->width, options->height, image);
   if (!failure.empty()) return Fail("cannot write " + options->output + ": " + failure);
   CloseShotWindow();

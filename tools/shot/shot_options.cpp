@@ -20,6 +20,9 @@ const char kShotUsage[] =
     "  --distance D           polar camera distance\n"
     "  --fit                  aim at the solid voxels' box and come as close as lets it\n"
     "                         fill nine tenths of the image (not with --distance)\n"
+    "  --thumbnail            a file manager's tile: --fit, smooth shading, colours by\n"
+    "                         value for a label volume, a light from the viewer's side;\n"
+    "                         an empty volume gives a dim outline of its box\n"
     "  --keys CHARS           viewer key commands applied in order before the frame\n"
     "                         (0 fly camera, 1 quads, t texture, l lighting, ...)\n"
     "  --merged               start with merged faces (as key m), fewer polygons\n"
@@ -105,6 +108,8 @@ std::optional<ShotOptions> ParseShotOptions(int argc, const char* const* argv, s
       o.merged = true;
     } else if (arg == "--fit") {
       o.fit = true;
+    } else if (arg == "--thumbnail") {
+      o.thumbnail = true;
     } else if (arg == "--info") {
       o.info = true;
     } else if (arg == "-o" || arg == "--output") {
@@ -140,8 +145,9 @@ std::optional<ShotOptions> ParseShotOptions(int argc, const char* const* argv, s
     error = "no input file (see --help)";
     return std::nullopt;
   }
-  if (o.fit && o.distance) {
-    error = "--fit chooses the distance itself: give --fit or --distance";
+  if ((o.fit || o.thumbnail) && o.distance) {
+    error = std::string(o.fit ? "--fit" : "--thumbnail") +
+            " chooses the distance itself: give it or --distance";
     return std::nullopt;
   }
   if (!o.info && o.output.empty()) {
