@@ -6,12 +6,17 @@
 // first frame shown.
 // Run under Xvfb: make bench does.
 #include <GL/gl.h>
+#include <SDL.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -76,9 +81,85 @@ void ListsOnlyFrame() {
   SwapBuffers(deviceContext);
 }
 
+// Degrees a second that a held Left arrow turns the polar camera, the loop
+// drawing as the main loop does while a key is held: at the pacer's
+// deadlines, or as fast as it can when unpaced.
+double HeldKeyDegreesPerSecond(bool paced) {
+  if (paced) {
+    unsetenv("QARMEL_UNPACED");
+  } else {
+    setenv("QARMEL_UNPACED", "1", 1);
+  }
+  StartFramePacing(framePacer, deviceContext);
+  keyboardState.KeyDown(static_cast<unsigned>(VK_LEFT), 1);
+  const float heading = polarCam.heading;
+  float turned = 0, last = heading;
+  const auto start = Clock::now();
+  while (Seconds(Clock::now() - start) < 2.0) {
+    if (const DWORD wait = MillisecondsToNextFrame(framePacer)) {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, wait, QS_ALLINPUT);
+      continue;
+    }
+    IdleUpdate();
+    FrameDrawn(framePacer);
+    turned += std::fmod(last - polarCam.heading + 360.0f, 360.0f);  // headings wrap at 360
+    last = polarCam.heading;
+  }
+  const double seconds = Seconds(Clock::now() - start);
+  keyboardState.KeyUp(static_cast<unsigned>(VK_LEFT), 0);
+  polarCam.heading = heading;
+  return turned / seconds;
+}
+
+// The main loop's CPU time over ten seconds with nothing moving, from a
+// second after it starts (its first frame aside); the loop ends with the
+// window, closed by a second thread as a user would.
+double IdleLoopCpuShare() {
+  const auto cpuSeconds = [] {
+    rusage r{};
+    getrusage(RUSAGE_SELF, &r);
+    return Seconds(std::chrono::seconds(r.ru_utime.tv_sec + r.ru_stime.tv_sec) +
+                   std::chrono::microseconds(r.ru_utime.tv_usec + r.ru_stime.tv_usec));
+  };
+  double share = 0;
+  const Uint32 window = SDL_GetWindowID(SDL_GL_GetCurrentWindow());
+  std::thread closer([&] {
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const double before = cpuSeconds();
+    const auto start = Clock::now();
+    std::this_thread::sleep_for(std::chrono::seconds(10));
+    share = (cpuSeconds() - before) / Seconds(Clock::now() - start);
+    SDL_Event close{};
+    close.type = SDL_WINDOWEVENT;
+    close.window.windowID = window;
+    close.window.event = SDL_WINDOWEVENT_CLOSE;
+    SDL_PushEvent(&close);
+  });
+  RunMainLoop();
+  closer.join();
+  return share;
+}
+
+// Loads `volume` into the open window in place of the one shown.
+bool ShowVolume(const CubVolume& volume, const std::string& path) {
+  if (!WriteCubFile(path, volume).empty()) return false;
+  FreeVoxSpace(theVolume);
+  theVolume = nullptr;
+  theSurface.voxSpace = nullptr;  // attached again by ShowFirstFrame
+  std::string arguments = path;
+  const bool loaded = GetInputFile(arguments.data()) != 0;
+  std::remove(path.c_str());
+  if (!loaded) return false;
+  ShowFirstFrame();
+  return true;
+}
+
 }  // namespace
 
 int main() {
+  // Frame rates are measured without pacing; the held-key figures set it
+  // themselves.
+  setenv("QARMEL_UNPACED", "1", 1);
   const auto processStart = Clock::now();
   const std::string path = "/tmp/qarmel-window-bench-" + std::to_string(getpid()) + ".cub";
   if (!WriteCubFile(path, MakeScanPhantom(181, 217, 181, 1)).empty()) return 1;
@@ -116,6 +197,23 @@ int main() {
       "idle loop with merged faces: %.2f fps against %.2f with strips; ratio %.3f (target >= "
       "2.5)\n",
       merged, strips, merged / strips);
-  DestroyWindow(mainWindow);
+
+  if (theSurface.merged) OnChar(mainWindow, 'm', 0);
+  if (!ShowVolume(MakeHeadPhantom(96), path)) return 1;  // the bundled sample's size
+  const double largePaced = HeldKeyDegreesPerSecond(true);
+  const double largeUnpaced = HeldKeyDegreesPerSecond(false);
+  if (!ShowVolume(MakeHollowSphere(32), path)) return 1;
+  const double smallPaced = HeldKeyDegreesPerSecond(true);
+  const double smallUnpaced = HeldKeyDegreesPerSecond(false);
+  std::printf(
+      "held Left arrow, paced: %.1f deg/s on the 96^3 phantom, %.1f on a 32^3 sphere; ratio %.3f "
+      "(target 0.9 to 1.1)\n",
+      largePaced, smallPaced, largePaced / smallPaced);
+  std::printf(
+      "held Left arrow, unpaced: %.1f deg/s on the phantom, %.1f on the sphere; ratio %.3f\n",
+      largeUnpaced, smallUnpaced, largeUnpaced / smallUnpaced);
+  HeldKeyDegreesPerSecond(true);  // the main loop below runs paced
+  std::printf("idle main loop, 10 s with nothing moving: %.2f%% of a core (target <= 2%%)\n",
+              100 * IdleLoopCpuShare());
   return 0;
 }

@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "app/app_settings.h"
+#include "app/frame_pacer.h"
 #include "camera/ogl_camera.h"
 #include "input/frame_clock.h"
 #include "input/input_state.h"
@@ -39,6 +40,7 @@ extern char geometryInfoText[kGeometryInfoSize];  // the last geometry box's tex
 extern char texturePath[kTexturePathSize];        // exeDirectory + "texture.bmp" after scene set-up
 extern char fpsText[kFpsTextSize];                // the last frame-rate readout
 extern FrameClock frameClock;                     // time between frames, for the readout
+extern FramePacer framePacer;                     // started at WM_CREATE
 
 extern OGLcamera polarCam;       // moved by its control, set up at WM_CREATE
 extern OGLcamera flyCam;         // likewise, while the fly camera is in use

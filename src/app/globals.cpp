@@ -22,6 +22,7 @@ char geometryInfoText[kGeometryInfoSize];
 char texturePath[kTexturePathSize];
 char fpsText[kFpsTextSize];
 FrameClock frameClock;
+FramePacer framePacer;
 
 namespace {
 struct FrameClockFrequency {

@@ -79,6 +79,16 @@ void ToggleTexture(HWND) {
   theSurface.SetTexturing(appSettings.texturing ? 1 : 0);
 }
 
+// Home or r: the active camera back where it started, every setting kept.
+void ReturnToStartView(HWND) {
+  if (appSettings.polarMode) {
+    PlacePolarCameraAtStart(polarCam);
+  } else {
+    PlaceFlyCameraAtStart(flyCam);
+  }
+  ApplyProjection(ActiveCamera());
+}
+
 void SmallerCameraStep(HWND) {
   appSettings.cameraDelta *= 0.5f;
   if (appSettings.cameraDelta < 0.001f) appSettings.cameraDelta = 0.001f;
@@ -128,6 +138,7 @@ const KeyCommand kKeyCommands[] = {
     {'o', [](HWND) { appSettings.showAxes = !appSettings.showAxes; }, kFrame, '\0', nullptr,
      nullptr},
     {'x', [](HWND) { appSettings.showFps = !appSettings.showFps; }, kFrame, '\0', nullptr, nullptr},
+    {'r', ReturnToStartView, kFrame, '\0', nullptr, " [r] \t to the start view (also Home) \n"},
 
     // Boxes, the camera step and quitting: nothing to redraw.
     {VK_RETURN, ShowHelp, kNone, '\0', nullptr, nullptr},  // Enter types its own code

@@ -27,6 +27,10 @@ void RegisterWindowClass(HINSTANCE instance) {
 }  // namespace
 
 int UpdateCamera() {
+  OGLcamera& camera = appSettings.polarMode ? polarCam : flyCam;
+  PanWithCursor(camera, appSettings.polarMode, mouseState.middleDragX, mouseState.middleDragY,
+                appSettings.windowHeight);
+  mouseState.middleDragX = mouseState.middleDragY = 0;
   if (appSettings.polarMode) {
     UpdatePolarCamera(polarCam, keyboardState, mouseState, appSettings.cameraDelta);
   } else {
@@ -43,19 +47,41 @@ int IdleUpdate() {
   return 1;
 }
 
+namespace {
+
+// Whether frames change with no message to say so: the frame-rate text
+// counts them, a held key or a held button moves the camera.
+bool KeepsMoving() {
+  return appSettings.showFps || keyboardState.AnyDown() || mouseState.AnyButtonDown();
+}
+
+}  // namespace
+
+// A frame is drawn after any message that may change the picture and, at
+// the display's pace, while something keeps moving; otherwise the loop
+// waits for the next message instead of drawing the same frame again.
 int RunMainLoop() {
   MSG message;
+  bool frameWanted = true;
   for (;;) {
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
       if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
+      // The cursor moving with no button held changes nothing drawn.
+      if (message.message != WM_MOUSEMOVE) frameWanted = true;
       TranslateMessage(&message);
       DispatchMessageA(&message);
     }
-    if (appSettings.appActive) {
-      IdleUpdate();
-    } else {
+    if (!appSettings.appActive || !(frameWanted || KeepsMoving())) {
       WaitMessage();
+      continue;
     }
+    if (const DWORD wait = MillisecondsToNextFrame(framePacer)) {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, wait, QS_ALLINPUT);
+      continue;
+    }
+    IdleUpdate();
+    FrameDrawn(framePacer);
+    frameWanted = false;
   }
 }
 

@@ -16,5 +16,6 @@ int UpdateCamera();
 // The camera step, then a frame if there is a rendering context. Always 1.
 int IdleUpdate();
 // Takes and dispatches every waiting message; when none waits, an idle
-// update while the window is active, else a wait. Returns WM_QUIT's code.
+// update while the window is active and a message or something moving
+// asks for one (at the display's pace), else a wait. Returns WM_QUIT's code.
 int RunMainLoop();

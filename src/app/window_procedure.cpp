@@ -8,6 +8,7 @@
 #include "app/frame_saving.h"
 #include "app/key_commands.h"
 #include "app/window_title.h"
+#include "camera/camera_controls.h"
 #include "render/frame_display.h"
 #include "render/pixel_format.h"
 #include "render/scene_setup.h"
@@ -28,6 +29,7 @@ void OnCreate(HWND window) {
     theSurface.SetListHelperContext(deviceContext, listContext);
   }
   wglMakeCurrent(deviceContext, glContext);
+  StartFramePacing(framePacer, deviceContext);
   SetupScene();
   UpdateWindowTitle(window);
 }
@@ -97,6 +99,8 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
       // F12 types no character, so its command is here; holding it saves
       // one frame, not one per repeat (bit 30).
       if (wParam == VK_F12 && !(lParam & (LPARAM{1} << 30)) && glContext) SaveFrame(window);
+      // Home types no character either: it runs r's command, back to the start view.
+      if (wParam == VK_HOME) OnChar(window, 'r', lParam);
       keyboardState.KeyDown(static_cast<unsigned>(wParam), lParam);
       return 0;
     case WM_KEYUP:
@@ -133,6 +137,10 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
       return 0;
     case WM_MBUTTONUP:
       mouseState.MiddleButtonUp();
+      return 0;
+    case WM_MOUSEWHEEL:
+      ZoomWithWheel(appSettings.polarMode ? polarCam : flyCam, appSettings.polarMode,
+                    static_cast<float>(GET_WHEEL_DELTA_WPARAM(wParam)) / WHEEL_DELTA);
       return 0;
     case WM_QUERYNEWPALETTE:
       if (glContext && palette) {

@@ -89,6 +89,7 @@ int Mouse::MouseMove(std::uintptr_t /*wParam*/, std::intptr_t lParam) {
   } else {
     cx.delta = x - cx.value;
     cy.delta = y - cy.value;
+    if (table[MOUSE_MIDDLE].value) middleDragX += cx.delta, middleDragY += cy.delta;
   }
   cx.value = x;
   cy.value = y;
@@ -136,4 +137,10 @@ void Mouse::CaptureCursor(bool on, HWND__* window) {
   // A release without any capture before it has no centre to return to
   // (the fields still hold 0, 0: the corner of the screen).
   if (centreSet_) SetCursorPos(centreScreenX, centreScreenY);
+}
+
+bool Keyboard::AnyDown() const {
+  for (int vk = 0; vk < kKeySlots; ++vk)
+    if (table[vk].down) return true;
+  return false;
 }

@@ -41,6 +41,8 @@ class Keyboard {
   // WM_KEYUP: the key is up; returns 0.
   int KeyUp(unsigned vk, std::intptr_t lParam);
   bool Down(unsigned vk) const { return table[vk & 0xFF].down != 0; }
+  // Some key is held.
+  bool AnyDown() const;
 
  private:
   int Record(unsigned vk, std::uint8_t down);
@@ -67,6 +69,10 @@ class Mouse {
   // A drag applies to this camera update: the left button is held and some
   // mouse event arrived since the last update.
   bool Dragging() const { return table[MOUSE_LEFT].value != 0 && changed; }
+  // Some button is held.
+  bool AnyButtonDown() const {
+    return table[MOUSE_LEFT].value || table[MOUSE_MIDDLE].value || table[MOUSE_RIGHT].value;
+  }
   int LeftButtonDown();
   int LeftButtonUp();
   int MiddleButtonDown();
@@ -83,6 +89,9 @@ class Mouse {
   std::int32_t centreScreenX = 0, centreScreenY = 0;
   std::int32_t centreClientX = 0, centreClientY = 0;
   std::uint8_t cursorCaptured;
+  // The cursor's motion while the middle button is held, summed until the
+  // camera takes it (the channels keep only the last motion's delta).
+  std::int32_t middleDragX = 0, middleDragY = 0;
 
  private:
   int Button(MouseChannelIndex channel, int value);

@@ -171,6 +171,7 @@ constexpr UINT WM_RBUTTONDOWN = 0x0204;
 constexpr UINT WM_RBUTTONUP = 0x0205;
 constexpr UINT WM_MBUTTONDOWN = 0x0207;
 constexpr UINT WM_MBUTTONUP = 0x0208;
+constexpr UINT WM_MOUSEWHEEL = 0x020A;
 constexpr UINT WM_PALETTECHANGED = 0x0311;
 constexpr UINT WM_QUERYNEWPALETTE = 0x030F;
 
@@ -191,6 +192,7 @@ constexpr WPARAM VK_RETURN = 0x0D;
 constexpr WPARAM VK_SHIFT = 0x10;
 constexpr WPARAM VK_ESCAPE = 0x1B;
 constexpr WPARAM VK_SPACE = 0x20;
+constexpr WPARAM VK_HOME = 0x24;
 constexpr WPARAM VK_LEFT = 0x25;
 constexpr WPARAM VK_UP = 0x26;
 constexpr WPARAM VK_RIGHT = 0x27;
@@ -230,6 +232,9 @@ struct PAINTSTRUCT {
 
 inline WORD LOWORD(std::uintptr_t v) { return static_cast<WORD>(v & 0xFFFF); }
 inline WORD HIWORD(std::uintptr_t v) { return static_cast<WORD>((v >> 16) & 0xFFFF); }
+// WM_MOUSEWHEEL's turn, in WHEEL_DELTA units a notch; positive away from the user.
+constexpr int WHEEL_DELTA = 120;
+inline short GET_WHEEL_DELTA_WPARAM(WPARAM w) { return static_cast<short>(HIWORD(w)); }
 inline LPARAM MAKELPARAM(WORD low, WORD high) {
   return static_cast<LPARAM>(static_cast<DWORD>(low) | (static_cast<DWORD>(high) << 16));
 }
@@ -250,6 +255,14 @@ BOOL PeekMessageA(MSG* message, HWND window, UINT first, UINT last, UINT remove)
 BOOL TranslateMessage(const MSG* message);
 LRESULT DispatchMessageA(const MSG* message);
 BOOL WaitMessage();
+// Waits until a message is waiting or `milliseconds` have passed (no
+// handles: `count` must be 0): WAIT_OBJECT_0 for a message, else
+// WAIT_TIMEOUT.
+constexpr DWORD WAIT_OBJECT_0 = 0;
+constexpr DWORD WAIT_TIMEOUT = 258;
+constexpr DWORD QS_ALLINPUT = 0x04FF;
+DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll,
+                                DWORD milliseconds, DWORD wakeMask);
 // WM_CLOSE destroys the window; everything else is left alone (0).
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void PostQuitMessage(int exitCode);
@@ -325,6 +338,10 @@ UINT RealizePalette(HDC deviceContext);
 BOOL UnrealizeObject(HGDIOBJ object);
 BOOL DeleteObject(HGDIOBJ object);
 
+// The display's refresh rate in hertz (VREFRESH); 0 or 1 when unknown.
+constexpr int VREFRESH = 116;
+int GetDeviceCaps(HDC deviceContext, int index);
+
 // OpenGL rendering contexts --------------------------------------------------
 HGLRC wglCreateContext(HDC deviceContext);
 BOOL wglMakeCurrent(HDC deviceContext, HGLRC context);
@@ -332,6 +349,9 @@ BOOL wglDeleteContext(HGLRC context);
 // `second` (which must hold no display lists yet, and be current nowhere)
 // shares the display lists of `first` from now on.
 BOOL wglShareLists(HGLRC first, HGLRC second);
+// WGL_EXT_swap_control: swaps wait for this many display refreshes (0: none)
+// in the current context; FALSE where the driver takes no interval.
+BOOL wglSwapIntervalEXT(int interval);
 
 // Entry point --------------------------------------------------------------
 // Provided by the program; the SDL backend's main() calls it.

@@ -49,35 +49,13 @@ namespace {
 constexpr float kUnboundedFar = std::numeric_limits<float>::max();
 
 void SetUpCameras() {
-  if (theVolume) {
-    polarCam.fov = 55, polarCam.aspect = 1, polarCam.zNear = 0.1f, polarCam.zFar = kUnboundedFar;
-    ApplyProjection(polarCam);
-    polarCam.heading = 336;
-    const float a = -246 * DEG_TO_RAD;
-    polarCam.direction[0] = std::cos(a), polarCam.direction[1] = 0,
-    polarCam.direction[2] = -std::sin(a);
-    polarCam.elevation = 340;
-    polarCam.distance = StartDistance(SceneWidth());
-    ApplyPolarView(polarCam);
-    flyCam.fov = 55, flyCam.aspect = 1, flyCam.zNear = 0.1f, flyCam.zFar = kUnboundedFar;
-    ApplyProjection(flyCam);
-    flyCam.position[0] = 0, flyCam.position[1] = 0, flyCam.position[2] = polarCam.distance * 0.5f;
-    flyCam.heading = 0, flyCam.elevation = 0, flyCam.roll() = 0;
-  } else {
-    polarCam.fov = 45, polarCam.aspect = 1, polarCam.zNear = 1, polarCam.zFar = 100;
-    ApplyProjection(polarCam);
-    polarCam.heading = 340;
-    const float a = -250 * DEG_TO_RAD;
-    polarCam.direction[0] = std::cos(a), polarCam.direction[1] = 0,
-    polarCam.direction[2] = -std::sin(a);
-    SetElevation(polarCam, -6);
-    polarCam.distance = 2;
-    ApplyPolarView(polarCam);
-    flyCam.fov = 45, flyCam.aspect = 1, flyCam.zNear = 1, flyCam.zFar = 100;
-    ApplyProjection(flyCam);
-    flyCam.position[0] = 0, flyCam.position[1] = 0, flyCam.position[2] = 2;
-    flyCam.heading = 340, flyCam.elevation = -6, flyCam.roll() = 0;
-  }
+  polarCam.aspect = 1;
+  PlacePolarCameraAtStart(polarCam);
+  ApplyProjection(polarCam);
+  ApplyPolarView(polarCam);
+  flyCam.aspect = 1;
+  PlaceFlyCameraAtStart(flyCam);
+  ApplyProjection(flyCam);
   ApplyFlyView(flyCam);  // last: its matrices stay in force, GL_MODELVIEW current
 }
 
@@ -132,6 +110,38 @@ void SetUpTexture() {
 }
 
 }  // namespace
+
+void PlacePolarCameraAtStart(OGLcamera& camera) {
+  if (theVolume) {
+    camera.fov = 55, camera.zNear = 0.1f, camera.zFar = kUnboundedFar;
+    camera.heading = 336;
+    const float a = -246 * DEG_TO_RAD;
+    camera.direction[0] = std::cos(a), camera.direction[1] = 0, camera.direction[2] = -std::sin(a);
+    camera.elevation = 340;
+    camera.distance = StartDistance(SceneWidth());
+  } else {
+    camera.fov = 45, camera.zNear = 1, camera.zFar = 100;
+    camera.heading = 340;
+    const float a = -250 * DEG_TO_RAD;
+    camera.direction[0] = std::cos(a), camera.direction[1] = 0, camera.direction[2] = -std::sin(a);
+    SetElevation(camera, -6);
+    camera.distance = 2;
+  }
+  camera.position[0] = camera.position[1] = camera.position[2] = 0;
+}
+
+void PlaceFlyCameraAtStart(OGLcamera& camera) {
+  camera.position[0] = 0, camera.position[1] = 0, camera.roll() = 0;
+  if (theVolume) {
+    camera.fov = 55, camera.zNear = 0.1f, camera.zFar = kUnboundedFar;
+    camera.position[2] = StartDistance(SceneWidth()) * 0.5f;
+    camera.heading = 0, camera.elevation = 0;
+  } else {
+    camera.fov = 45, camera.zNear = 1, camera.zFar = 100;
+    camera.position[2] = 2;
+    camera.heading = 340, camera.elevation = -6;
+  }
+}
 
 int SetupScene() {
   SetUpCameras();

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "camera/ogl_camera.h"
+
 constexpr int kTexturePathSize = 512;
 
 // Needs the context current; always 1.
@@ -21,6 +23,12 @@ void SetTextureFilter(GLint filter);  // GL_LINEAR or GL_NEAREST, both ways
 double SceneWidth();
 // The polar camera's distance at start-up for a volume that wide.
 float StartDistance(double width);
+// The start view of each camera for the loaded volume (or for none): its
+// field of view, planes, heading, elevation, and distance and pan or eye
+// position; the aspect is left as the window made it. The matrices are
+// the caller's to load.
+void PlacePolarCameraAtStart(OGLcamera& camera);
+void PlaceFlyCameraAtStart(OGLcamera& camera);
 // Places the fog's window for the camera in use: it keeps the offsets from
 // the volume's centre it has at start-up (0.375 of the start distance in
 // front of the centre and behind it), clamped at the eye, so the volume

@@ -98,10 +98,10 @@ TEST_F(BoxE2E, TheHelpBoxSetsDescriptionsAtOneTabStop) {
   ASSERT_TRUE(Xdotool({"windowfocus", "--sync", id, "key", "space"}));
   const auto box = WaitForWindow("Qarmel user interface");
   ASSERT_TRUE(box);
-  // 25 lines of text, 8 before the key lines and 2 after "[-]" and "[v]",
-  // then the toggles from "[0]" to "[x]" with "[m]" and "[k]" right after;
-  // the box is read until all of them are drawn.
-  constexpr std::size_t kTextLines = 25, kFirstKeyLine = 10, kKeyLines = 12;
+  // 27 lines of text, 8 before the key lines and 2 after "[-]" and "[v]",
+  // then the toggles from "[0]" to "[x]" with the added keys ("[m]", "[k]",
+  // "[s]", "[r]") right after; the box is read until all of them are drawn.
+  constexpr std::size_t kTextLines = 27, kFirstKeyLine = 10, kKeyLines = 14;
   std::vector<std::size_t> keyLines(kKeyLines);
   std::iota(keyLines.begin(), keyLines.end(), kFirstKeyLine);
   std::vector<TextLine> lines;

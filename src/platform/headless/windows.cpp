@@ -5,8 +5,11 @@
 //           TranslateMessage for Return/Escape/Backspace/Tab,
 //           DefWindowProcA (WM_CLOSE destroys), and wgl* contexts that draw
 //           into an offscreen pbuffer of the window's client size.
-// Not supported: real input; WaitMessage does not block.
+// Not supported: real input; WaitMessage does not block; no refresh rate
+//                (GetDeviceCaps gives 0) and no swap interval.
+#include <chrono>
 #include <deque>
+#include <thread>
 
 #include "platform/common/window_record.h"
 #include "platform/headless/headless_control.h"
@@ -78,6 +81,20 @@ BOOL PeekMessageA(MSG* message, HWND /*window*/, UINT /*first*/, UINT /*last*/, 
 BOOL TranslateMessage(const MSG* message) { return platform::TranslateControlKey(message); }
 
 BOOL WaitMessage() { return TRUE; }
+
+// Messages come from the script: a wait with none left sleeps its time out,
+// as a real one would with no input.
+DWORD MsgWaitForMultipleObjects(DWORD /*count*/, const HANDLE* /*handles*/, BOOL /*waitAll*/,
+                                DWORD milliseconds, DWORD /*wakeMask*/) {
+  if (platform::QueueEmpty()) platform::headless::FeedScriptedMessage();
+  if (!platform::QueueEmpty()) return WAIT_OBJECT_0;
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  return WAIT_TIMEOUT;
+}
+
+int GetDeviceCaps(HDC /*deviceContext*/, int /*index*/) { return 0; }
+
+BOOL wglSwapIntervalEXT(int /*interval*/) { return FALSE; }
 
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM /*wParam*/, LPARAM /*lParam*/) {
   if (message == WM_CLOSE) DestroyWindow(window);

@@ -5,8 +5,14 @@
 //           Shift, arrows, Return, Escape, Backspace, Tab, space, F12) and
 //           bit 30 set on auto-repeat; typed text as WM_CHAR (ASCII); mouse
 //           motion and the three buttons as WM_MOUSEMOVE and WM_*BUTTON*.
-// Not supported: other keys, wheel, double clicks, non-ASCII characters.
+//           The wheel as WM_MOUSEWHEEL (WHEEL_DELTA a notch, the cursor's
+//           client position in lParam where Win32 gives the screen's), and
+//           Home as VK_HOME.
+// Not supported: other keys, horizontal wheels, double clicks, non-ASCII characters.
 #include "platform/sdl/events.h"
+
+#include <algorithm>
+#include <cstdint>
 
 #include "platform/common/window_record.h"
 #include "platform/winapi.h"
@@ -84,6 +90,17 @@ void TranslateMouse(HWND window, UINT message, int x, int y) {
   platform::PostToQueue(window, message, 0, MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
 }
 
+void TranslateWheel(HWND window, const SDL_MouseWheelEvent& e) {
+  int turn = e.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.y : e.y;
+  if (turn == 0) return;
+  turn = std::clamp(turn, -200, 200) * WHEEL_DELTA;
+  int x = 0, y = 0;
+  SDL_GetMouseState(&x, &y);
+  const auto high = static_cast<WORD>(static_cast<std::int16_t>(turn));
+  platform::PostToQueue(window, WM_MOUSEWHEEL, static_cast<WPARAM>(high) << 16,
+                        MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
+}
+
 UINT ButtonMessage(Uint8 button, bool down) {
   switch (button) {
     case SDL_BUTTON_LEFT:
@@ -114,6 +131,9 @@ void TranslateEvent(const SDL_Event& e) {
     case SDL_MOUSEMOTION:
       if (HWND w = WindowOf(e.motion.windowID))
         TranslateMouse(w, WM_MOUSEMOVE, e.motion.x, e.motion.y);
+      break;
+    case SDL_MOUSEWHEEL:
+      if (HWND w = WindowOf(e.wheel.windowID)) TranslateWheel(w, e.wheel);
       break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
@@ -155,6 +175,9 @@ unsigned VirtualKeyOf(SDL_Keycode key) {
       return VK_SPACE;
     case SDLK_F12:
       return VK_F12;
+    case SDLK_HOME:
+    case SDLK_KP_7:
+      return VK_HOME;
     default:
       return 0;
   }
@@ -180,6 +203,13 @@ BOOL PeekMessageA(MSG* message, HWND /*window*/, UINT /*first*/, UINT /*last*/, 
 BOOL WaitMessage() {
   if (platform::QueueEmpty()) platform::sdl::PumpEvents(true);
   return TRUE;
+}
+
+DWORD MsgWaitForMultipleObjects(DWORD /*count*/, const HANDLE* /*handles*/, BOOL /*waitAll*/,
+                                DWORD milliseconds, DWORD /*wakeMask*/) {
+  if (platform::QueueEmpty())
+    platform::sdl::PumpEvents(true, static_cast<int>(std::min<DWORD>(milliseconds, INT32_MAX)));
+  return platform::QueueEmpty() ? WAIT_TIMEOUT : WAIT_OBJECT_0;
 }
 
 BOOL TranslateMessage(const MSG* message) { return platform::TranslateControlKey(message); }

@@ -5,7 +5,8 @@
 //           DestroyWindow, SetWindowTextA, DefWindowProcA (WM_CLOSE
 //           destroys), wgl* contexts as SDL GL contexts (compatibility
 //           profile, RGB 8/8/8, depth 24, double-buffered), SwapBuffers and
-//           TextOutA (drawn over the frame at its swap).
+//           TextOutA (drawn over the frame at its swap), GetDeviceCaps's
+//           VREFRESH from the window's display mode, wglSwapIntervalEXT.
 // Not supported: child windows, menus, extended styles.
 #include <SDL.h>
 
@@ -113,6 +114,15 @@ BOOL wglMakeCurrent(HDC deviceContext, HGLRC context) {
 
 // GLX shares lists only from a context's creation: `second` is made again,
 // sharing with `first`, and the context current before is current again.
+int GetDeviceCaps(HDC deviceContext, int index) {
+  if (index != VREFRESH || !deviceContext || !deviceContext->window) return 0;
+  SDL_DisplayMode mode;
+  if (SDL_GetWindowDisplayMode(Native(deviceContext->window), &mode) != 0) return 0;
+  return mode.refresh_rate;
+}
+
+BOOL wglSwapIntervalEXT(int interval) { return SDL_GL_SetSwapInterval(interval) == 0; }
+
 BOOL wglShareLists(HGLRC first, HGLRC second) {
   if (!first || !second || !second->deviceContext ||
       !platform::IsWindowRecord(second->deviceContext->window))
