@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "app/app_settings.h"
+#include "app/first_build.h"
 #include "app/frame_pacer.h"
 #include "camera/ogl_camera.h"
 #include "input/frame_clock.h"
@@ -26,11 +27,12 @@ constexpr std::size_t kGeometryInfoSize = 256;
 // the rest live as long as the process.
 extern AppSettings appSettings;  // changed by the key commands and the window procedure
 
-extern HWND mainWindow;    // made by OpenMainWindow, gone at WM_DESTROY
-extern HDC deviceContext;  // the window's, from WM_CREATE
-extern HGLRC glContext;    // none exactly while no context is current: nothing is drawn then
-extern HGLRC listContext;  // shares glContext's lists; a second thread compiles half of them in it
-extern HPALETTE palette;   // made at WM_CREATE when the format needs one, deleted at WM_DESTROY
+extern HWND mainWindow;     // made by OpenMainWindow, gone at WM_DESTROY
+extern HDC deviceContext;   // the window's, from WM_CREATE
+extern HGLRC glContext;     // none exactly while no context is current: nothing is drawn then
+extern HGLRC listContext;   // shares glContext's lists; a second thread compiles half of them in it
+extern HGLRC buildContext;  // shares them too: the first geometry is built in it, on its own thread
+extern HPALETTE palette;    // made at WM_CREATE when the format needs one, deleted at WM_DESTROY
 extern VOXSPACE* theVolume;  // owned by the shell from load to WM_DESTROY
 
 extern char exeDirectory[kExeDirectorySize];      // with its trailing '/', or empty
@@ -41,6 +43,7 @@ extern char texturePath[kTexturePathSize];        // exeDirectory + "texture.bmp
 extern char fpsText[kFpsTextSize];                // the last frame-rate readout
 extern FrameClock frameClock;                     // time between frames, for the readout
 extern FramePacer framePacer;                     // started at WM_CREATE
+extern BuildProgress buildProgress;               // the first geometry's build
 
 extern OGLcamera polarCam;       // moved by its control, set up at WM_CREATE
 extern OGLcamera flyCam;         // likewise, while the fly camera is in use

@@ -13,6 +13,7 @@ HWND mainWindow = nullptr;
 HDC deviceContext = nullptr;
 HGLRC glContext = nullptr;
 HGLRC listContext = nullptr;
+HGLRC buildContext = nullptr;
 HPALETTE palette = nullptr;
 VOXSPACE* theVolume = nullptr;
 char exeDirectory[kExeDirectorySize];
@@ -23,6 +24,7 @@ char texturePath[kTexturePathSize];
 char fpsText[kFpsTextSize];
 FrameClock frameClock;
 FramePacer framePacer;
+BuildProgress buildProgress;
 
 namespace {
 struct FrameClockFrequency {

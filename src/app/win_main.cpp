@@ -1,6 +1,7 @@
 // The entry routine: the input file and its palette, the window and its
 // first frame, then the main loop.
 #include "app/app_state.h"
+#include "app/first_build.h"
 #include "app/input_file.h"
 #include "app/main_loop.h"
 #include "platform/winapi.h"
@@ -15,6 +16,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previousInstance*/, LPSTR arg
   }
   theSurface.SetLabelColors(PaletteForVolume(inputPath).rgb);
   OpenMainWindow(instance, showCommand);
-  ShowFirstFrame();
+  ShowFirstFrameWhileBuilding();
   return RunMainLoop();
 }

@@ -15,18 +15,25 @@
 
 namespace {
 
+// A context that shares glContext's display lists, or none.
+HGLRC SharingContext() {
+  HGLRC context = wglCreateContext(deviceContext);
+  if (context && !wglShareLists(glContext, context)) {
+    wglDeleteContext(context);
+    context = nullptr;
+  }
+  return context;
+}
+
 void OnCreate(HWND window) {
   deviceContext = GetDC(window);
   SetupPixelFormat(deviceContext);
   palette = SetupPalette(deviceContext);
   glContext = wglCreateContext(deviceContext);
   if (glContext) {
-    listContext = wglCreateContext(deviceContext);
-    if (listContext && !wglShareLists(glContext, listContext)) {
-      wglDeleteContext(listContext);
-      listContext = nullptr;
-    }
+    listContext = SharingContext();
     theSurface.SetListHelperContext(deviceContext, listContext);
+    buildContext = SharingContext();
   }
   wglMakeCurrent(deviceContext, glContext);
   StartFramePacing(framePacer, deviceContext);
@@ -35,11 +42,14 @@ void OnCreate(HWND window) {
 }
 
 void OnDestroy(HWND window) {
+  FinishPendingBuild();  // before the volume and the contexts go
   if (glContext) {
     wglMakeCurrent(nullptr, nullptr);
     theSurface.SetListHelperContext(nullptr, nullptr);
     if (listContext) wglDeleteContext(listContext);
     listContext = nullptr;
+    if (buildContext) wglDeleteContext(buildContext);
+    buildContext = nullptr;
     wglDeleteContext(glContext);
     glContext = nullptr;
   }
@@ -98,7 +108,8 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     case WM_SYSKEYDOWN:
       // F12 types no character, so its command is here; holding it saves
       // one frame, not one per repeat (bit 30).
-      if (wParam == VK_F12 && !(lParam & (LPARAM{1} << 30)) && glContext) SaveFrame(window);
+      if (wParam == VK_F12 && !(lParam & (LPARAM{1} << 30)) && glContext && !buildProgress.pending)
+        SaveFrame(window);
       // Home types no character either: it runs r's command, back to the start view.
       if (wParam == VK_HOME) OnChar(window, 'r', lParam);
       keyboardState.KeyDown(static_cast<unsigned>(wParam), lParam);
@@ -108,7 +119,8 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
       keyboardState.KeyUp(static_cast<unsigned>(wParam), lParam);
       return 0;
     case WM_CHAR:
-      OnChar(window, wParam, lParam);
+      // While the first geometry builds only Escape is taken.
+      if (!buildProgress.pending || wParam == VK_ESCAPE) OnChar(window, wParam, lParam);
       return 0;
     case WM_COMMAND:
       return 0;

@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -25,6 +26,11 @@ void DrawFrame() {
 }
 
 void Display() {
+  if (buildProgress.pending) {
+    DrawBuildProgress(theSurface.directionsBuilt / static_cast<double>(kFaceDirections));
+    SwapBuffers(deviceContext);
+    return;
+  }
   DrawFrame();
   SwapBuffers(deviceContext);
   const double seconds = TickFrameClock(frameClock);
@@ -32,6 +38,39 @@ void Display() {
     FormatFrameRate(seconds, fpsText);
     TextOutA(deviceContext, 0, 0, fpsText, static_cast<int>(std::strlen(fpsText)));
   }
+}
+
+void DrawBuildProgress(double share) {
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
+  glDisable(GL_LIGHTING);
+  glDisable(GL_TEXTURE_2D);
+  glDisable(GL_FOG);
+  glDisable(GL_DEPTH_TEST);
+  glDisable(GL_CULL_FACE);
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glLoadIdentity();
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadIdentity();
+  // A bar across the middle half of the window, its frame dim, the share
+  // done filled.
+  const float left = -0.5f, right = 0.5f, bottom = -0.03f, top = 0.03f;
+  const float filled = left + static_cast<float>(std::clamp(share, 0.0, 1.0)) * (right - left);
+  glColor3f(0.4f, 0.4f, 0.4f);
+  glBegin(GL_LINE_LOOP);
+  glVertex2f(left, bottom), glVertex2f(right, bottom), glVertex2f(right, top),
+      glVertex2f(left, top);
+  glEnd();
+  glColor3f(0.85f, 0.85f, 0.85f);
+  glRectf(left, bottom, filled, top);
+  glPopMatrix();
+  glMatrixMode(GL_PROJECTION);
+  glPopMatrix();
+  glMatrixMode(GL_MODELVIEW);
+  glPopAttrib();
+  glFlush();
 }
 
 std::vector<unsigned char> ReadBackBuffer(int width, int height) {

@@ -10,6 +10,9 @@ constexpr int kFpsTextSize = 64;
 void Display();
 // The drawing half of Display(): the frame in the back buffer, not shown.
 void DrawFrame();
+// While the first geometry builds, Display() draws this instead: a bar of
+// the share done (0 to 1) on black.
+void DrawBuildProgress(double share);
 // The back buffer, width x height RGB, top row first: read it after
 // DrawFrame() and before a window's swap, which leaves it undefined.
 std::vector<unsigned char> ReadBackBuffer(int width, int height);

@@ -3,6 +3,7 @@
 // theSurface, constructed before any rendering context exists.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "platform/winapi.h"
@@ -102,6 +103,10 @@ class OGLcuberille {
   static constexpr int kFeedbackSize = 512;  // six markers and six 9-vertex polygons need 402
   float feedbackBuffer[kFeedbackSize] = {};
   std::int32_t lightingWasOn = 0;  // 1 while Draw has switched GL_LIGHTING off
+  // A list build on other threads: how many directions are compiled, and
+  // a request to compile no more (the rest stay empty).
+  std::atomic<int> directionsBuilt{0};
+  std::atomic<bool> cancelBuild{false};
 
  private:
   void ReleaseQuadArrays();

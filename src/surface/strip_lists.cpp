@@ -67,10 +67,11 @@ int OGLcuberille::BuildDirectionRectangles() {
 // Compiles the lists of the directions of `mask` in the current context.
 void OGLcuberille::CompileLists(const Builder (&builders)[kFaceDirections], int mask) {
   for (int d = 0; d < kFaceDirections; ++d) {
-    if (!((mask >> d) & 1)) continue;
+    if (!((mask >> d) & 1) || cancelBuild) continue;
     glNewList(displayLists[d], GL_COMPILE);
     (this->*builders[d])();
     glEndList();
+    ++directionsBuilt;
   }
 }
 
@@ -79,6 +80,7 @@ void OGLcuberille::CompileLists(const Builder (&builders)[kFaceDirections], int 
 // hold about as many faces, so the halves take about as long. Each context
 // is used by one thread only.
 int OGLcuberille::CompileDirectionLists(const Builder (&builders)[kFaceDirections]) {
+  directionsBuilt = 0;
   for (int d = 0; d < kFaceDirections; ++d) {
     if (displayLists[d] != 0) glDeleteLists(displayLists[d], 1);
     displayLists[d] = glGenLists(1);

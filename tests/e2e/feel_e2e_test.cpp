@@ -1,6 +1,7 @@
 // The viewer in the hand: the wheel zooms and Home comes back to the very
-// start picture, the idle viewer rests, and a middle-button drag moves the
-// picture with the cursor.
+// start picture, the idle viewer rests, a middle-button drag moves the
+// picture with the cursor, and a long first build shows its progress and
+// gives way to Escape.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -10,6 +11,7 @@
 
 #include "cub_writer.h"
 #include "e2e_fixture.h"
+#include "shapes.h"
 
 namespace {
 
@@ -102,6 +104,22 @@ TEST_F(FeelE2E, AMiddleButtonDragMovesTheCentreWithTheCursor) {
   EXPECT_NEAR(y1 - y0, 60, 3);
   ASSERT_TRUE(Xdotool({"windowfocus", "--sync", id, "key", "Escape"}));
   EXPECT_EQ(viewer->WaitForExit(seconds(30)), 0);
+}
+
+TEST_F(FeelE2E, ALongBuildShowsItsProgressAndEscapeEndsIt) {
+  const std::string file = dir.File("big.cub");
+  ASSERT_EQ(WriteCubFile(file, MakeScanPhantom(384, 384, 384, 1)), "");  // 3.7 M faces
+  viewer = std::make_unique<Process>(std::vector<std::string>{QARMEL_BINARY, file}, Options());
+  const auto id = WaitForWindowStartingWith("Qarmel big.cub");
+  ASSERT_TRUE(id.has_value());
+  bool building = false;
+  const auto end = std::chrono::steady_clock::now() + seconds(30);
+  while (!building && std::chrono::steady_clock::now() < end)
+    building = WindowTitle(*id).find(" building ") != std::string::npos;
+  ASSERT_TRUE(building) << "the title shows the share built: " << WindowTitle(*id);
+  ASSERT_TRUE(Xdotool({"windowfocus", "--sync", *id, "key", "Escape"}));
+  EXPECT_EQ(viewer->WaitForExit(seconds(30)), 0);
+  EXPECT_EQ(Stderr(), "");
 }
 
 }  // namespace
