@@ -7,6 +7,7 @@
 #include "app/app_settings.h"
 #include "app/first_build.h"
 #include "app/frame_pacer.h"
+#include "app/stand_in.h"
 #include "camera/ogl_camera.h"
 #include "input/frame_clock.h"
 #include "input/input_state.h"
@@ -44,6 +45,7 @@ extern char fpsText[kFpsTextSize];                // the last frame-rate readout
 extern FrameClock frameClock;                     // time between frames, for the readout
 extern FramePacer framePacer;                     // started at WM_CREATE
 extern BuildProgress buildProgress;               // the first geometry's build
+extern StandIn standIn;                           // the coarse copy drawn while the camera moves
 
 extern OGLcamera polarCam;       // moved by its control, set up at WM_CREATE
 extern OGLcamera flyCam;         // likewise, while the fly camera is in use

@@ -83,7 +83,10 @@ void ShowFirstFrameWhileBuilding() {
   if (!glContext) return;  // the window went as the builder finished
   theSurface.fastLighting = 1;
   UpdateWindowTitle(mainWindow);
+  const auto frameStart = Clock::now();
   Display();
+  // A slow first frame has the coarse copy for motion built at once.
+  NoteFullFrame(standIn, std::chrono::duration<double>(Clock::now() - frameStart).count());
 }
 
 void FinishPendingBuild() {

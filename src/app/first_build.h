@@ -12,6 +12,15 @@ struct BuildProgress {
   std::atomic<bool> pending{false};  // frames show the progress, commands are dropped
   std::atomic<bool> done{false};     // the builder has finished
   std::thread builder;
+
+  BuildProgress() = default;
+  BuildProgress(const BuildProgress&) = delete;
+  BuildProgress& operator=(const BuildProgress&) = delete;
+  // Only an exit that skipped WM_DESTROY (a lost display) leaves the
+  // builder running: it may be stuck on the dead connection.
+  ~BuildProgress() {
+    if (builder.joinable()) builder.detach();
+  }
 };
 
 // What ShowFirstFrame does (the volume mirrored, strips, fast lighting, a

@@ -25,6 +25,7 @@ char fpsText[kFpsTextSize];
 FrameClock frameClock;
 FramePacer framePacer;
 BuildProgress buildProgress;
+StandIn standIn;
 
 namespace {
 struct FrameClockFrequency {

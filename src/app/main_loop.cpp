@@ -3,6 +3,7 @@
 // gone.
 #include "app/main_loop.h"
 
+#include <chrono>
 #include <cstdlib>
 
 #include "app/app_state.h"
@@ -49,10 +50,30 @@ int IdleUpdate() {
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
+// The wheel counts as moving the camera this long after its last notch, so
+// that a quick run of notches is drawn coarse till it ends.
+constexpr auto kWheelMotion = std::chrono::milliseconds(150);
+Clock::time_point wheelMovesUntil;
+
+// A held key or button, or a recent notch of the wheel, moves the camera.
+bool CameraMoves() {
+  return keyboardState.AnyDown() || mouseState.AnyButtonDown() || Clock::now() < wheelMovesUntil;
+}
+
 // Whether frames change with no message to say so: the frame-rate text
-// counts them, a held key or a held button moves the camera.
-bool KeepsMoving() {
-  return appSettings.showFps || keyboardState.AnyDown() || mouseState.AnyButtonDown();
+// counts them, and the camera moves.
+bool KeepsMoving() { return appSettings.showFps || CameraMoves(); }
+
+// One frame of the loop; a full one's time is noted for the coarse copy.
+void LoopFrame() {
+  standIn.cameraMoves = CameraMoves();
+  const auto start = Clock::now();
+  IdleUpdate();
+  standIn.cameraMoves = false;  // frames drawn elsewhere (keys, repaints) are full
+  if (!standIn.drawnLast)
+    NoteFullFrame(standIn, std::chrono::duration<double>(Clock::now() - start).count());
 }
 
 }  // namespace
@@ -62,15 +83,18 @@ bool KeepsMoving() {
 // waits for the next message instead of drawing the same frame again.
 int RunMainLoop() {
   MSG message;
-  bool frameWanted = true;
+  bool frameWanted = false;  // the first frame is drawn
   for (;;) {
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
       if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
       // The cursor moving with no button held changes nothing drawn.
       if (message.message != WM_MOUSEMOVE) frameWanted = true;
+      if (message.message == WM_MOUSEWHEEL) wheelMovesUntil = Clock::now() + kWheelMotion;
       TranslateMessage(&message);
       DispatchMessageA(&message);
     }
+    // A coarse frame is followed by the full picture once the motion stops.
+    if (standIn.drawnLast && !CameraMoves()) frameWanted = true;
     if (!appSettings.appActive || !(frameWanted || KeepsMoving())) {
       WaitMessage();
       continue;
@@ -79,7 +103,7 @@ int RunMainLoop() {
       MsgWaitForMultipleObjects(0, nullptr, FALSE, wait, QS_ALLINPUT);
       continue;
     }
-    IdleUpdate();
+    LoopFrame();
     FrameDrawn(framePacer);
     frameWanted = false;
   }

@@ -9,16 +9,18 @@
 #include "app/app_state.h"
 #include "render/scene_setup.h"
 
-void DrawFrame() {
+void DrawFrame() { DrawFrame(theSurface); }
+
+void DrawFrame(OGLcuberille& surface) {
   glClear(appSettings.depthBuffer ? GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT
                                   : GL_COLOR_BUFFER_BIT);
   PlaceFog();  // the cameras may have moved since the last frame
   if (appSettings.polarMode) {
     ApplyPolarView(polarCam);
-    theSurface.Draw(true);
+    surface.Draw(true);
   } else {
     ApplyFlyView(flyCam);
-    theSurface.Draw(false);
+    surface.Draw(false);
   }
   glColor3f(1, 1, 1);
   if (appSettings.showAxes) DrawAxes();
@@ -31,7 +33,7 @@ void Display() {
     SwapBuffers(deviceContext);
     return;
   }
-  DrawFrame();
+  DrawFrame(SurfaceForFrame(standIn));
   SwapBuffers(deviceContext);
   const double seconds = TickFrameClock(frameClock);
   if (appSettings.showFps) {

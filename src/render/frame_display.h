@@ -4,12 +4,17 @@
 
 #include <vector>
 
+#include "surface/ogl_cuberille.h"
+
 constexpr int kFpsTextSize = 64;
 
 // Clear, view, surface, gizmo, flush, swap, clock tick, readout.
 void Display();
 // The drawing half of Display(): the frame in the back buffer, not shown.
 void DrawFrame();
+// The same with another surface in theSurface's place (the coarse copy
+// drawn while the camera moves).
+void DrawFrame(OGLcuberille& surface);
 // While the first geometry builds, Display() draws this instead: a bar of
 // the share done (0 to 1) on black.
 void DrawBuildProgress(double share);

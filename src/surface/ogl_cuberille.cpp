@@ -129,6 +129,11 @@ void OGLcuberille::ApplyRenderMethod() {
   HeapCompact(GetProcessHeap(), 0);
 }
 
+void OGLcuberille::ReleaseGeometry() {
+  DeleteDisplayLists();
+  ReleaseQuadArrays();
+}
+
 void OGLcuberille::ReleaseQuadArrays() {
   ReleaseQuadArrays(quadLists);
   ReleaseQuadArrays(mergedQuads);

@@ -48,6 +48,8 @@ class OGLcuberille {
   void SetVoxelSpacing(const double (&millimetres)[3]);
 
   void SetRenderMethod(int method);
+  // Gives up the geometry: display lists (in the current context) and arrays.
+  void ReleaseGeometry();
   void SetTexturing(int on);
   void SetMerged(bool on);
   // Colours by value: each face in the colour of its voxel's value, shaded
