@@ -220,3 +220,40 @@ TEST(Camera, WrapDegreesAndSetElevation) {
 }
 
 }  // namespace
+
+namespace {
+
+// Notches there and back give the distance back; the fly camera comes a
+// tenth of the way to the centre per notch, along its view.
+TEST(WheelZoom, NotchesAreTenthsOfTheWayToTheCentre) {
+  OGLcamera polar;
+  polar.distance = 200;
+  ZoomWithWheel(polar, true, 3);
+  EXPECT_NEAR(polar.distance, 200 * 0.9 * 0.9 * 0.9, 1e-3);
+  ZoomWithWheel(polar, true, -3);
+  EXPECT_NEAR(polar.distance, 200, 1e-3);
+  OGLcamera fly;
+  fly.position[2] = 100;
+  fly.direction[2] = -1;  // looking at the centre
+  ZoomWithWheel(fly, false, 1);
+  EXPECT_NEAR(fly.position[2], 90, 1e-4);
+  ZoomWithWheel(fly, false, -1);
+  EXPECT_NEAR(fly.position[2], 100, 1e-3);
+}
+
+// A pixel's worth of pan at the centre's depth: 2 d tan(fov / 2) / height,
+// with the picture (the polar pan offset goes against the eye's x).
+TEST(CursorPan, MovesByThePixelWidthAtTheCentresDepth) {
+  OGLcamera polar;
+  polar.fov = 90, polar.distance = 50;
+  PanWithCursor(polar, true, 10, -4, 100);
+  EXPECT_NEAR(polar.position[0], -10.0f, 1e-4);
+  EXPECT_NEAR(polar.position[1], -4.0f, 1e-4);
+  OGLcamera fly;
+  fly.fov = 90, fly.position[2] = 50, fly.direction[2] = -1;
+  PanWithCursor(fly, false, 10, 0, 100);
+  EXPECT_NEAR(fly.position[0], -10.0f, 1e-4);  // the eye goes left, the scene right
+  EXPECT_NEAR(fly.position[2], 50.0f, 1e-4);
+}
+
+}  // namespace

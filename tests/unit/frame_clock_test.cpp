@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <tuple>
 
+#include "app/frame_pacer.h"
 #include "platform/headless/headless_control.h"
 #include "render/frame_display.h"
 
@@ -52,6 +55,36 @@ TEST_F(FrameClockTest, NoCounterGivesZeroTimesAndANeutralReadout) {
   char text[kFpsTextSize];
   FormatFrameRate(0.0, text);
   EXPECT_STREQ(text, "-- fps");
+}
+
+}  // namespace
+
+namespace {
+
+// The pacer on a scripted counter of 1000 counts a second: frames are due
+// a sixtieth of a second (16 counts) apart, a late frame moves the next
+// deadline instead of bringing a burst, and QARMEL_UNPACED lifts it all.
+TEST(FramePacer, FramesAreDueAtTheRefreshRate) {
+  headless::ScriptPerformanceFrequency(1000);
+  unsetenv("QARMEL_UNPACED");
+  FramePacer pacer;
+  headless::ScriptPerformanceCounter(0);
+  StartFramePacing(pacer, nullptr);  // no display here: 60 Hz
+  EXPECT_TRUE(pacer.paced);
+  for (const auto& [now, drawnAt, nextWait] :
+       {std::tuple{0, 2, 6}, std::tuple{16, 17, 14}, std::tuple{40, 70, 16}}) {
+    headless::ScriptPerformanceCounter(now);
+    EXPECT_EQ(MillisecondsToNextFrame(pacer), 0u) << "due at " << now;
+    headless::ScriptPerformanceCounter(drawnAt);
+    FrameDrawn(pacer);
+    headless::ScriptPerformanceCounter(pacer.nextFrame - nextWait);
+    EXPECT_EQ(MillisecondsToNextFrame(pacer), static_cast<DWORD>(nextWait)) << "after " << drawnAt;
+  }
+  setenv("QARMEL_UNPACED", "1", 1);
+  StartFramePacing(pacer, nullptr);
+  EXPECT_EQ(MillisecondsToNextFrame(pacer), 0u);
+  unsetenv("QARMEL_UNPACED");
+  headless::ScriptPerformanceFrequency(std::nullopt);
 }
 
 }  // namespace
