@@ -57,9 +57,19 @@ using Clock = std::chrono::steady_clock;
 constexpr auto kWheelMotion = std::chrono::milliseconds(150);
 Clock::time_point wheelMovesUntil;
 
-// A held key or button, or a recent notch of the wheel, moves the camera.
+// The keys the camera controls read. Only they count as moving it: a key
+// whose release went to another window (a box's) would otherwise keep the
+// loop drawing for ever.
+bool CameraKeyDown() {
+  for (unsigned vk :
+       {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, static_cast<WPARAM>(VK_A), static_cast<WPARAM>(VK_Z)})
+    if (keyboardState.Down(vk)) return true;
+  return false;
+}
+
+// A held camera key or button, or a recent notch of the wheel, moves the camera.
 bool CameraMoves() {
-  return keyboardState.AnyDown() || mouseState.AnyButtonDown() || Clock::now() < wheelMovesUntil;
+  return CameraKeyDown() || mouseState.CameraButtonDown() || Clock::now() < wheelMovesUntil;
 }
 
 // Whether frames change with no message to say so: the frame-rate text

@@ -138,9 +138,3 @@ void Mouse::CaptureCursor(bool on, HWND__* window) {
   // (the fields still hold 0, 0: the corner of the screen).
   if (centreSet_) SetCursorPos(centreScreenX, centreScreenY);
 }
-
-bool Keyboard::AnyDown() const {
-  for (int vk = 0; vk < kKeySlots; ++vk)
-    if (table[vk].down) return true;
-  return false;
-}

@@ -41,8 +41,6 @@ class Keyboard {
   // WM_KEYUP: the key is up; returns 0.
   int KeyUp(unsigned vk, std::intptr_t lParam);
   bool Down(unsigned vk) const { return table[vk & 0xFF].down != 0; }
-  // Some key is held.
-  bool AnyDown() const;
 
  private:
   int Record(unsigned vk, std::uint8_t down);
@@ -69,10 +67,9 @@ class Mouse {
   // A drag applies to this camera update: the left button is held and some
   // mouse event arrived since the last update.
   bool Dragging() const { return table[MOUSE_LEFT].value != 0 && changed; }
-  // Some button is held.
-  bool AnyButtonDown() const {
-    return table[MOUSE_LEFT].value || table[MOUSE_MIDDLE].value || table[MOUSE_RIGHT].value;
-  }
+  // A button that moves the camera is held (the right one opens the help
+  // box, which takes its release).
+  bool CameraButtonDown() const { return table[MOUSE_LEFT].value || table[MOUSE_MIDDLE].value; }
   int LeftButtonDown();
   int LeftButtonUp();
   int MiddleButtonDown();
