@@ -3,9 +3,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <string_view>
 
+#include "platform/common/terminal_progress.h"
 #include "platform/winapi.h"
+#include "voxel/load_progress.h"
 #include "voxel/voxel_file.h"
 
 namespace {
@@ -61,7 +64,14 @@ int LoadInputFile() {
 
 bool LoadVolumeFile(const char* path, VolumeFacts* factsOut) {
   VolumeFacts facts;
-  theVolume = LoadVoxelFile(path, facts);
+  const char* slash = std::strrchr(path, '/');
+  {
+    // On a terminal, a load of over a second shows a bar on stderr.
+    platform::TerminalProgress bar(std::string("loading ") + (slash ? slash + 1 : path));
+    SetLoadProgressListener([&bar](double share) { bar.Update(share); });
+    theVolume = LoadVoxelFile(path, facts);
+    SetLoadProgressListener(nullptr);
+  }
   if (theVolume) theSurface.SetVoxelSpacing(facts.spacing);
   if (factsOut) *factsOut = facts;
   return theVolume != nullptr;

@@ -137,7 +137,8 @@ void OpenMainWindow(HINSTANCE instance, int showCommand) {
 
 void ShowFirstFrame() {
   theSurface.SetRenderMethod(TRISTRIP_DISPLIST);
-  MirrorVoxSpaceZ(theVolume);  // the file's first slice becomes the last
+  theSurface.directionsBuilt = 0;  // what the build has done, not the empty lists just made
+  MirrorVoxSpaceZ(theVolume);      // the file's first slice becomes the last
   theSurface.SetVoxSpace(theVolume);
   theSurface.fastLighting = 1;
   Display();

@@ -1,10 +1,12 @@
 #include "voxel/cub_reader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
 #include "platform/common/regular_file.h"
 #include "platform/winapi.h"
+#include "voxel/load_progress.h"
 
 namespace {
 
@@ -87,7 +89,15 @@ int ReadDAT1chunk(std::FILE* file, std::uint32_t bodySize, VOXSPACE* volume) {
   }
   // Compared in 64 bits: a dataSize above 2^32 - 1 matches no size word.
   if (bodySize != volume->dataSize) return 0;
-  return ReadBytes(file, volume->data, bodySize) ? 1 : 0;
+  // In pieces, so that a long read can say how far it has come.
+  constexpr std::uint32_t kPiece = 64u << 20;
+  for (std::uint32_t done = 0; done < bodySize;) {
+    const std::uint32_t piece = std::min(kPiece, bodySize - done);
+    if (!ReadBytes(file, volume->data + done, piece)) return 0;
+    done += piece;
+    ReportLoadProgress(done, bodySize);
+  }
+  return 1;
 }
 
 int SkipChunk(std::FILE* file, std::uint32_t bodySize) {

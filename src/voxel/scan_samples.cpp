@@ -7,6 +7,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "voxel/load_progress.h"
 #include "voxel/patient_axes.h"
 
 namespace {
@@ -96,6 +97,7 @@ std::string ReadTyped(ByteSource& source, const ScanLayout& layout, const ScanVo
       PlaceVoxels(placement, done, voxels.data(), n, out);
     }
     done += n;
+    ReportLoadProgress(done, count);
   }
   if (!source.Finish()) return source.Failure("the voxel data of " + path + " is cut short");
   return {};

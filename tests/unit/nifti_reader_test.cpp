@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <functional>
 #include <ostream>
 #include <string>
@@ -13,6 +14,8 @@
 #include "cub_bytes.h"
 #include "nifti_bytes.h"
 #include "temp_dir.h"
+#include "voxel/load_progress.h"
+#include "voxel/voxel_file.h"
 
 namespace {
 
@@ -199,5 +202,31 @@ INSTANTIATE_TEST_SUITE_P(Reasons, DamagedNifti, ::testing::ValuesIn(kDamages),
                          [](const ::testing::TestParamInfo<Damage>& info) {
                            return info.param.name;
                          });
+
+}  // namespace
+
+namespace {
+
+// Both kinds of reader say how far they have read, ending at the whole.
+TEST(LoadProgress, ReadersReportUpToTheWholeVolume) {
+  TempDir dir;
+  const std::string cub = dir.Write(
+      "in.cub",
+      CubBytes().Magic().Header(4, 4, 4).Data(std::vector<std::uint8_t>(64, 1)).End().bytes());
+  const std::string nifti =
+      dir.Write("in.nii.gz", Gzipped(MakeNifti(NiftiFields{}, std::vector<std::uint8_t>(64, 1))));
+  for (const std::string& path : {cub, nifti}) {
+    std::vector<double> shares;
+    SetLoadProgressListener([&shares](double share) { shares.push_back(share); });
+    VolumeFacts facts;
+    VOXSPACE* volume = LoadVoxelFile(path.c_str(), facts);
+    SetLoadProgressListener(nullptr);
+    ASSERT_NE(volume, nullptr) << path;
+    FreeVoxSpace(volume);
+    ASSERT_FALSE(shares.empty()) << path;
+    EXPECT_TRUE(std::is_sorted(shares.begin(), shares.end())) << path;
+    EXPECT_EQ(shares.back(), 1.0) << path;
+  }
+}
 
 }  // namespace

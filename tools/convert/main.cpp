@@ -21,9 +21,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/common/terminal_progress.h"
 #include "resample.h"
 #include "surface/ogl_cuberille.h"
 #include "volume_source.h"
+#include "voxel/load_progress.h"
 #include "voxel/scan_samples.h"
 
 namespace {
@@ -439,8 +441,12 @@ int Convert(const Options& o) {
   };
   VoxelVolume volume;
   VolumeFacts facts;
+  // A scan's reading shows a bar on a terminal when it takes over a second.
+  platform::TerminalProgress bar("cubconvert: reading");
+  SetLoadProgressListener([&bar](double share) { bar.Update(share); });
   const std::string error = o.raw ? ReadRaw(o.input, o.layout, o.selection, volume, progress)
                                   : ReadScan(o.input, o.selection, volume, facts);
+  SetLoadProgressListener(nullptr);
   if (!error.empty()) return Fail(error);
   std::string note;  // what became of a scan's voxel size
   if (!o.raw) {
