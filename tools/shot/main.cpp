@@ -3,13 +3,10 @@
 // context): the same load, mirror, surface, fast lighting, scene set-up and
 // frame as the viewer's start-up, then optional camera changes and key
 // commands, then one more frame, read back and written as PNG.
-#include <atomic>
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/app_state.h"
@@ -18,7 +15,6 @@
 #include "app/key_commands.h"
 #include "platform/common/command_line.h"
 #include "platform/common/huge_pages.h"
-#include "platform/common/terminal_progress.h"
 #include "platform/headless/headless_control.h"
 #include "shot_fit.h"
 #include "shot_options.h"
@@ -48,28 +44,6 @@ int PrintInfo() {
   ShowGeometryInfo();
   std::fputs(geometryInfoText, stdout);
   return 0;
-}
-
-// Opens the window, which builds the geometry; a bar on a terminal tells
-// how far the build has come when it takes over a second.
-bool OpenWithProgress(const ShotOptions& options) {
-  std::atomic<bool> opened{false};
-  std::thread watcher;
-  try {
-    watcher = std::thread([&opened, name = std::string(inputFileName)] {
-      platform::TerminalProgress bar("building " + name);
-      while (!opened) {
-        bar.Update(theSurface.directionsBuilt / static_cast<double>(kFaceDirections));
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-      }
-    });
-  } catch (const std::exception&) {
-    // No thread: no bar.
-  }
-  const bool open = OpenShotWindow(options.width, options.height);
-  opened = true;
-  if (watcher.joinable()) watcher.join();
-  return open;
 }
 
 }  // namespace
@@ -102,7 +76,7 @@ int main(int argc, char** argv) {
   // Set before the first frame so that only the merged geometry is built.
   theSurface.merged = options->merged;
   if (options->thumbnail) PrepareThumbnail(options->input, facts);
-  if (!OpenWithProgress(*options))
+  if (!OpenShotWindow(options->width, options->height))
     return Fail("no offscreen OpenGL context (Mesa's EGL surfaceless platform)");
   // The first frame is the picture unless the camera or keys change it.
   const ShotCamera camera{options->heading, options->elevation, options->distance};
