@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,21 @@ struct FitView {
 
 void PrintTo(const FitView& view, std::ostream* out) { *out << view.name; }
 
+// qarmel-shot's picture of `volume` with these options; none when it failed
+// (its standard error then says why).
+std::optional<PngImage> Shoot(const TempDir& dir, const CubVolume& volume,
+                              std::vector<std::string> options) {
+  const std::string cub = dir.File("in.cub"), png = dir.File("out.png");
+  EXPECT_EQ(WriteCubFile(cub, volume), "");
+  std::vector<std::string> argv = {QARMEL_SHOT, cub, "-o", png};
+  argv.insert(argv.end(), options.begin(), options.end());
+  LaunchOptions launch;
+  launch.stderrFile = dir.File("stderr.txt");
+  const int code = Process(argv, launch).WaitForExit(std::chrono::seconds(60)).value_or(-1);
+  EXPECT_EQ(code, 0) << ReadTextFile(dir.File("stderr.txt"));
+  return code == 0 ? ReadPng(png) : std::nullopt;
+}
+
 class FitShot : public ::testing::TestWithParam<FitView> {};
 
 TEST_P(FitShot, TheSolidBoxFillsThePicture) {
@@ -33,20 +49,10 @@ TEST_P(FitShot, TheSolidBoxFillsThePicture) {
   for (std::uint32_t z = 5; z < 21; ++z)
     for (std::uint32_t y = 10; y < 40; ++y)
       for (std::uint32_t x = 60; x < 80; ++x) volume.At(x, y, z) = 1;
-  const std::string cub = dir.File("block.cub"), png = dir.File("fit.png");
-  ASSERT_EQ(WriteCubFile(cub, volume), "");
   const FitView& v = GetParam();
   const std::string size = std::to_string(v.width) + "x" + std::to_string(v.height);
-  LaunchOptions launch;
-  launch.stderrFile = dir.File("stderr.txt");
-  ASSERT_EQ(Process({QARMEL_SHOT, cub, "-o", png, "--size", size, "--heading", v.heading,
-                     "--elevation", v.elevation, v.framing},
-                    launch)
-                .WaitForExit(std::chrono::seconds(60))
-                .value_or(-1),
-            0)
-      << ReadTextFile(dir.File("stderr.txt"));
-  const auto picture = ReadPng(png);
+  const auto picture = Shoot(
+      dir, volume, {"--size", size, "--heading", v.heading, "--elevation", v.elevation, v.framing});
   ASSERT_TRUE(picture);
   const std::vector<std::uint8_t> covered = Covered(picture->rgb);
   int left = v.width, right = -1, top = v.height, bottom = -1;
@@ -78,16 +84,7 @@ INSTANTIATE_TEST_SUITE_P(Views, FitShot, ::testing::ValuesIn(kFitViews),
 TEST(ThumbnailShot, AnEmptyVolumeShowsADimOutlineOfItsBox) {
   TempDir dir;
   const CubVolume empty{60, 40, 30, std::vector<std::uint8_t>(60 * 40 * 30, 0)};
-  const std::string cub = dir.File("empty.cub"), png = dir.File("thumbnail.png");
-  ASSERT_EQ(WriteCubFile(cub, empty), "");
-  LaunchOptions launch;
-  launch.stderrFile = dir.File("stderr.txt");
-  ASSERT_EQ(Process({QARMEL_SHOT, cub, "-o", png, "--size", "128", "--thumbnail"}, launch)
-                .WaitForExit(std::chrono::seconds(60))
-                .value_or(-1),
-            0)
-      << ReadTextFile(dir.File("stderr.txt"));
-  const auto picture = ReadPng(png);
+  const auto picture = Shoot(dir, empty, {"--size", "128", "--thumbnail"});
   ASSERT_TRUE(picture);
   const std::vector<std::uint8_t> covered = Covered(picture->rgb);
   const auto lit = std::count(covered.begin(), covered.end(), 1);
