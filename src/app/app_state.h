@@ -3,10 +3,12 @@
 #pragma once
 
 #include <cstddef>
+#include <mutex>
 
 #include "app/app_settings.h"
 #include "app/first_build.h"
 #include "app/frame_pacer.h"
+#include "app/rebuild.h"
 #include "app/stand_in.h"
 #include "camera/ogl_camera.h"
 #include "input/frame_clock.h"
@@ -32,7 +34,7 @@ extern HWND mainWindow;     // made by OpenMainWindow, gone at WM_DESTROY
 extern HDC deviceContext;   // the window's, from WM_CREATE
 extern HGLRC glContext;     // none exactly while no context is current: nothing is drawn then
 extern HGLRC listContext;   // shares glContext's lists; a second thread compiles half of them in it
-extern HGLRC buildContext;  // shares them too: the first geometry is built in it, on its own thread
+extern HGLRC buildContext;  // shares them too: geometry is built in it on other threads
 extern HPALETTE palette;    // made at WM_CREATE when the format needs one, deleted at WM_DESTROY
 extern VOXSPACE* theVolume;  // owned by the shell from load to WM_DESTROY
 
@@ -46,6 +48,8 @@ extern FrameClock frameClock;                     // time between frames, for th
 extern FramePacer framePacer;                     // started at WM_CREATE
 extern BuildProgress buildProgress;               // the first geometry's build
 extern StandIn standIn;                           // the coarse copy drawn while the camera moves
+extern Rebuild rebuild;                           // the geometry asked for since the first frame
+extern std::mutex buildContextInUse;  // held by the thread that has buildContext current
 
 extern OGLcamera polarCam;       // moved by its control, set up at WM_CREATE
 extern OGLcamera flyCam;         // likewise, while the fly camera is in use

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <mutex>
 #include <string>
 
 #include "app/app_state.h"
@@ -23,15 +24,6 @@ double ShareDone() {
   return std::fmin(1.0, theSurface.directionsBuilt.load() / static_cast<double>(kFaceDirections));
 }
 
-void ShowProgress(int& shownPercent) {
-  const int percent = static_cast<int>(100 * ShareDone());
-  if (percent == shownPercent) return;
-  shownPercent = percent;
-  const std::string field = "building " + std::to_string(percent) + "%";
-  SetWindowTextA(mainWindow, ComposeTitle(inputFileName, TitleLetters(), {&field, 1}).c_str());
-  Display();
-}
-
 // Takes the messages that wait; false once WM_QUIT came (it is posted again
 // for the main loop).
 bool TakeMessages() {
@@ -49,6 +41,15 @@ bool TakeMessages() {
 
 }  // namespace
 
+bool ShowBuildShare(double share, int& shownPercent) {
+  const int percent = static_cast<int>(100 * share);
+  if (percent == shownPercent) return false;
+  shownPercent = percent;
+  const std::string field = "building " + std::to_string(percent) + "%";
+  SetWindowTextA(mainWindow, ComposeTitle(inputFileName, TitleLetters(), {&field, 1}).c_str());
+  return true;
+}
+
 void ShowFirstFrameWhileBuilding() {
   if (!buildContext) return ShowFirstFrame();
   theSurface.SetRenderMethod(TRISTRIP_DISPLIST);  // no volume yet: nothing is built
@@ -57,6 +58,7 @@ void ShowFirstFrameWhileBuilding() {
   buildProgress.pending = true;
   try {
     buildProgress.builder = std::thread([] {
+      std::lock_guard<std::mutex> lock(buildContextInUse);
       if (wglMakeCurrent(deviceContext, buildContext)) {
         MirrorVoxSpaceZ(theVolume);  // the file's first slice becomes the last
         theSurface.SetVoxSpace(theVolume);
@@ -76,7 +78,7 @@ void ShowFirstFrameWhileBuilding() {
   int shownPercent = -1;
   while (!buildProgress.done) {
     if (!TakeMessages()) return;  // WM_DESTROY has joined the builder
-    if (glContext) ShowProgress(shownPercent);
+    if (glContext && ShowBuildShare(ShareDone(), shownPercent)) Display();
     MsgWaitForMultipleObjects(0, nullptr, FALSE, kProgressMilliseconds, QS_ALLINPUT);
   }
   FinishPendingBuild();

@@ -29,6 +29,10 @@ struct BuildProgress {
 // WM_QUIT is left for the main loop.
 void ShowFirstFrameWhileBuilding();
 
+// The title's "building N%" for a build's share done (0 to 1); true when
+// N is not the one shown before.
+bool ShowBuildShare(double share, int& shownPercent);
+
 // WM_DESTROY: the builder is stopped at its next direction and joined
 // before the volume and the contexts go.
 void FinishPendingBuild();

@@ -26,6 +26,8 @@ FrameClock frameClock;
 FramePacer framePacer;
 BuildProgress buildProgress;
 StandIn standIn;
+Rebuild rebuild;
+std::mutex buildContextInUse;
 
 namespace {
 struct FrameClockFrequency {

@@ -49,12 +49,25 @@ void SwitchCamera(HWND) {
 // text (stderr and scripts see it), kept as it is.
 void UseQuads(HWND window) {
   MessageBoxA(window, "QUADS render method", "WndProc()", MB_OK);
-  theSurface.SetRenderMethod(QUADS);
+  SurfaceLook look = WantedLook(rebuild);
+  look.renderMethod = QUADS;
+  RequestLook(rebuild, look);
 }
 
 void UseStrips(HWND window) {
   MessageBoxA(window, "TRISTRIP_DISPLIST render method", "WndProc()", MB_OK);
-  theSurface.SetRenderMethod(TRISTRIP_DISPLIST);
+  SurfaceLook look = WantedLook(rebuild);
+  look.renderMethod = TRISTRIP_DISPLIST;
+  RequestLook(rebuild, look);
+}
+
+// The geometry with one setting of its look flipped, built in the
+// background; the title's letters show what was asked for.
+template <typename Setting>
+void FlipLook(Setting SurfaceLook::*setting) {
+  SurfaceLook look = WantedLook(rebuild);
+  look.*setting = !(look.*setting);
+  RequestLook(rebuild, look);
 }
 
 void ToggleFastLighting(HWND window) {
@@ -76,7 +89,9 @@ void ToggleTextureFiltering(HWND) {
 
 void ToggleTexture(HWND) {
   appSettings.texturing = !appSettings.texturing;
-  theSurface.SetTexturing(appSettings.texturing ? 1 : 0);
+  SurfaceLook look = WantedLook(rebuild);
+  look.textured = appSettings.texturing ? 1 : 0;
+  RequestLook(rebuild, look);
 }
 
 // Home or r: the active camera back where it started, every setting kept.
@@ -121,12 +136,12 @@ const KeyCommand kKeyCommands[] = {
     {'d', [](HWND) { ToggleCapability(appSettings.depthBuffer, GL_DEPTH_TEST); }, kTitle, 'z',
      [] { return appSettings.depthBuffer; }, nullptr},
     // No blank before the tab in m's line: a wide m would pass the tab stop.
-    {'m', [](HWND) { theSurface.SetMerged(!theSurface.merged); }, kFrame, '\0', nullptr,
+    {'m', [](HWND) { FlipLook(&SurfaceLook::merged); }, kFrame, '\0', nullptr,
      " [m]\t toggle merged faces \n"},
-    {'k', [](HWND) { theSurface.SetColoured(!theSurface.coloured); }, kTitle, 'k',
-     [] { return theSurface.coloured; }, " [k] \t toggle colours by value \n"},
-    {'s', [](HWND) { theSurface.SetSmooth(!theSurface.smooth); }, kTitle, 's',
-     [] { return theSurface.smooth; }, " [s] \t toggle smooth shading \n"},
+    {'k', [](HWND) { FlipLook(&SurfaceLook::coloured); }, kTitle, 'k',
+     [] { return WantedLook(rebuild).coloured; }, " [k] \t toggle colours by value \n"},
+    {'s', [](HWND) { FlipLook(&SurfaceLook::smooth); }, kTitle, 's',
+     [] { return WantedLook(rebuild).smooth; }, " [s] \t toggle smooth shading \n"},
 
     // Camera, method and display switches.
     {'0', SwitchCamera, kFrame, '\0', nullptr, nullptr},

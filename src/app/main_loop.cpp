@@ -57,6 +57,8 @@ using Clock = std::chrono::steady_clock;
 constexpr auto kWheelMotion = std::chrono::milliseconds(150);
 Clock::time_point wheelMovesUntil;
 
+constexpr DWORD kRebuildPollMilliseconds = 10;
+
 // The keys the camera controls read. Only they count as moving it: a key
 // whose release went to another window (a box's) would otherwise keep the
 // loop drawing for ever.
@@ -86,6 +88,19 @@ void LoopFrame() {
     NoteFullFrame(standIn, std::chrono::duration<double>(Clock::now() - start).count());
 }
 
+// Waits for the next message; while a rebuild is pending, also for its
+// end (looked for often, so the new picture comes at once) and, when it
+// is long, for the next step of the share shown.
+void WaitForNews(bool& frameWanted) {
+  if (!RebuildPending(rebuild)) {
+    WaitMessage();
+    return;
+  }
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, kRebuildPollMilliseconds, QS_ALLINPUT);
+  const double share = RebuildShareToShow(rebuild);
+  if (share >= 0 && ShowBuildShare(share, rebuild.shownPercent)) frameWanted = true;
+}
+
 }  // namespace
 
 // A frame is drawn after any message that may change the picture and, at
@@ -105,8 +120,9 @@ int RunMainLoop() {
     }
     // A coarse frame is followed by the full picture once the motion stops.
     if (standIn.drawnLast && !CameraMoves()) frameWanted = true;
+    if (TakeOverRebuild(rebuild)) frameWanted = true;
     if (!appSettings.appActive || !(frameWanted || KeepsMoving())) {
-      WaitMessage();
+      WaitForNews(frameWanted);
       continue;
     }
     if (const DWORD wait = MillisecondsToNextFrame(framePacer)) {

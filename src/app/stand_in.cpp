@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <mutex>
 #include <new>
 
 #include "app/app_state.h"
@@ -56,6 +57,7 @@ bool SameLook(const OGLcuberille& copy) {
 // On the builder thread, in buildContext: the coarse volume and the lists
 // of the copy the main thread set up.
 void BuildCopy(StandIn& standIn, std::uint32_t factor) {
+  std::unique_lock<std::mutex> lock(buildContextInUse);
   if (wglMakeCurrent(deviceContext, buildContext)) {
     VOXSPACE* coarse = Coarsen(*theVolume, factor);
     if (coarse) {
@@ -66,6 +68,7 @@ void BuildCopy(StandIn& standIn, std::uint32_t factor) {
     wglMakeCurrent(nullptr, nullptr);
     standIn.nextVolume = coarse;
   }
+  lock.unlock();
   standIn.built = true;
 }
 
@@ -110,6 +113,7 @@ void TakeOverBuiltCopy(StandIn& standIn) {
 void NoteFullFrame(StandIn& standIn, double seconds) {
   standIn.fullFrameSeconds = seconds;
   if (seconds <= kSlowFrameSeconds || !buildContext || !theVolume || TurnedOff()) return;
+  if (RebuildPending(rebuild)) return;  // the look is about to change
   if (standIn.builder.joinable() || (standIn.surface && SameLook(*standIn.surface))) return;
   // A quarter of the edge has about a sixteenth of the faces, a half a
   // quarter: half resolution when that is fast enough.

@@ -44,6 +44,7 @@ void OnCreate(HWND window) {
 void OnDestroy(HWND window) {
   FinishPendingBuild();  // before the volume and the contexts go
   if (glContext) {
+    CancelRebuilds(rebuild);  // its lists, in glContext
     ReleaseStandIn(standIn);  // its lists, in glContext
     wglMakeCurrent(nullptr, nullptr);
     theSurface.SetListHelperContext(nullptr, nullptr);

@@ -29,11 +29,14 @@ void DrawFrame(OGLcuberille& surface) {
 
 void Display() {
   if (buildProgress.pending) {
-    DrawBuildProgress(theSurface.directionsBuilt / static_cast<double>(kFaceDirections));
+    DrawBuildProgress(theSurface.directionsBuilt / static_cast<double>(kFaceDirections), true);
     SwapBuffers(deviceContext);
     return;
   }
   DrawFrame(SurfaceForFrame(standIn));
+  // A long rebuild's share done, over the old picture.
+  const double share = RebuildShareToShow(rebuild);
+  if (share >= 0) DrawBuildProgress(share, false);
   SwapBuffers(deviceContext);
   const double seconds = TickFrameClock(frameClock);
   if (appSettings.showFps) {
@@ -42,8 +45,8 @@ void Display() {
   }
 }
 
-void DrawBuildProgress(double share) {
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+void DrawBuildProgress(double share, bool alone) {
+  if (alone) glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
   glDisable(GL_LIGHTING);
   glDisable(GL_TEXTURE_2D);

@@ -15,9 +15,9 @@ void DrawFrame();
 // The same with another surface in theSurface's place (the coarse copy
 // drawn while the camera moves).
 void DrawFrame(OGLcuberille& surface);
-// While the first geometry builds, Display() draws this instead: a bar of
-// the share done (0 to 1) on black.
-void DrawBuildProgress(double share);
+// A bar of the share done (0 to 1): alone on black while the first
+// geometry builds, over the old picture during a long rebuild.
+void DrawBuildProgress(double share, bool alone);
 // The back buffer, width x height RGB, top row first: read it after
 // DrawFrame() and before a window's swap, which leaves it undefined.
 std::vector<unsigned char> ReadBackBuffer(int width, int height);

@@ -129,6 +129,38 @@ void OGLcuberille::ApplyRenderMethod() {
   HeapCompact(GetProcessHeap(), 0);
 }
 
+void OGLcuberille::SetLook(const SurfaceLook& look) {
+  renderMethod = look.renderMethod;
+  textured = look.textured;
+  merged = look.merged;
+  coloured = look.coloured;
+  smooth = look.smooth;
+}
+
+void OGLcuberille::AdoptGeometry(OGLcuberille& built) {
+  ReleaseGeometry();
+  SetLook(built.Look());
+  voxSpace = built.voxSpace;
+  drawRoutine = built.drawRoutine;
+  std::memcpy(quadLists, built.quadLists, sizeof quadLists);
+  std::memcpy(mergedQuads, built.mergedQuads, sizeof mergedQuads);
+  std::memcpy(displayLists, built.displayLists, sizeof displayLists);
+  std::memcpy(boxTriangles, built.boxTriangles, sizeof boxTriangles);
+  std::memcpy(quadCapacity_, built.quadCapacity_, sizeof quadCapacity_);
+  for (int d = 0; d < kFaceDirections; ++d) {
+    built.quadLists[d] = {};
+    built.mergedQuads[d] = {};
+    built.displayLists[d] = 0;
+    built.quadCapacity_[d] = 0;
+  }
+  ApplyLookState();
+}
+
+void OGLcuberille::ApplyLookState() const {
+  glShadeModel(smooth ? GL_SMOOTH : GL_FLAT);
+  SetCapability(GL_TEXTURE_2D, textured != 0);
+}
+
 void OGLcuberille::ReleaseGeometry() {
   DeleteDisplayLists();
   ReleaseQuadArrays();

@@ -14,6 +14,17 @@ namespace surface {
 class CornerNormals;
 }
 
+// The settings the geometry is built for: a change of any of them is a
+// rebuild.
+struct SurfaceLook {
+  std::int32_t renderMethod = QUADS;
+  std::int32_t textured = 0;
+  bool merged = false;
+  bool coloured = false;
+  bool smooth = false;
+  bool operator==(const SurfaceLook&) const = default;
+};
+
 class OGLcuberille {
  public:
   using DrawRoutine = int (OGLcuberille::*)();
@@ -65,6 +76,23 @@ class OGLcuberille {
   // a second thread compiles half of the direction lists in it.
   void SetListHelperContext(HDC deviceContext, HGLRC context);
   void ApplyRenderMethod();
+
+  // The census's faces of the six directions.
+  std::uint64_t FaceTotal() const {
+    std::uint64_t total = 0;
+    for (const QuadList& list : quadLists) total += list.quadCount;
+    return total;
+  }
+  SurfaceLook Look() const { return {renderMethod, textured, merged, coloured, smooth}; }
+  // The settings only: nothing is built and OpenGL is not touched.
+  void SetLook(const SurfaceLook& look);
+  // Takes the geometry `built` made (lists, arrays, census, box triangles,
+  // its volume and look), in place of its own, which is given up in the
+  // current context; `built` is left with none. The look's OpenGL state
+  // (shade model, texturing) follows.
+  void AdoptGeometry(OGLcuberille& built);
+  // The OpenGL state the look asks for: the shade model and texturing.
+  void ApplyLookState() const;
 
   // The per-frame entry: with the query (polar camera) finds the directions
   // that can face the eye and, with fast lighting, their lit colours, then

@@ -13,6 +13,7 @@
 #include "app/app_state.h"
 #include "app/key_commands.h"
 #include "app/key_table.h"
+#include "app/rebuild.h"
 #include "app/window_procedure.h"
 #include "app/window_title.h"
 #include "cub_bytes.h"
@@ -296,6 +297,48 @@ TEST_F(WindowGl, EscapeDestroysTheWindowAndPostsQuit) {
   ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
   EXPECT_EQ(m.message, WM_QUIT);
   EXPECT_EQ(m.wParam, 0u);
+}
+
+// A rebuild in the background leaves the surface as it was until the main
+// loop takes it over; requests made meanwhile fold into the last one, and
+// the picture is the one built in place. Closing with one pending frees it.
+TEST_F(WindowGl, BackgroundRebuildsKeepTheOldPictureAndTheLatestRequestWins) {
+  ASSERT_NE(buildContext, nullptr);
+  for (std::uint32_t x = 8; x < 58; ++x)  // a bar of several values
+    for (std::uint32_t y = 1; y < 4; ++y)
+      for (std::uint32_t z = 1; z < 4; ++z) VoxelAt(*theVolume, x, y, z) = 1 + x % 5;
+  theSurface.SetVoxSpace(theVolume);
+  const auto picture = [] {
+    Display();
+    return ReadBackBuffer(512, 512);
+  };
+  const auto flat = picture();
+  const SurfaceLook before = theSurface.Look();
+  rebuild.backgroundFaces = 0;
+  for (char key : {'m', 'k', 'm'}) OnChar(window, static_cast<WPARAM>(key), 0);
+  EXPECT_TRUE(RebuildPending(rebuild));
+  EXPECT_EQ(theSurface.Look(), before);
+  EXPECT_EQ(picture(), flat) << "the old picture stays";
+  EXPECT_EQ(Title(), "Qarmel test.cub   c f i l p q z k") << "the title shows what was asked";
+  FinishRebuilds(rebuild);
+  SurfaceLook coloured = before;
+  coloured.coloured = true;
+  EXPECT_EQ(theSurface.Look(), coloured);
+  const auto background = picture();
+  EXPECT_NE(background, flat);
+
+  rebuild.backgroundFaces = UINT64_MAX;  // the same two steps, in place
+  OnChar(window, 'k', 0);
+  EXPECT_EQ(picture(), flat);
+  OnChar(window, 'k', 0);
+  EXPECT_EQ(picture(), background);
+
+  rebuild.backgroundFaces = 0;
+  OnChar(window, 's', 0);
+  DestroyWindow(window);
+  EXPECT_FALSE(RebuildPending(rebuild));
+  rebuild.backgroundFaces = Rebuild{}.backgroundFaces;
+  theSurface.SetLook(before);
 }
 
 TEST_F(WindowGl, TheCloseCommandDestroysTheWindow) {

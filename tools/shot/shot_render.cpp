@@ -26,6 +26,7 @@ bool TypeShotKeys(const std::string& keys) {
     OnChar(mainWindow, static_cast<unsigned char>(key), 0);
     if (!platform::IsWindowRecord(mainWindow)) return false;
   }
+  FinishRebuilds(rebuild);  // the picture is the one the keys asked for
   return true;
 }
 
