@@ -56,6 +56,7 @@ void ShowFirstFrameWhileBuilding() {
   theSurface.directionsBuilt = 0;
   buildProgress.done = false;
   buildProgress.pending = true;
+  buildProgress.firstShown = {};
   try {
     buildProgress.builder = std::thread([] {
       std::lock_guard<std::mutex> lock(buildContextInUse);
@@ -78,7 +79,10 @@ void ShowFirstFrameWhileBuilding() {
   int shownPercent = -1;
   while (!buildProgress.done) {
     if (!TakeMessages()) return;  // WM_DESTROY has joined the builder
-    if (glContext && ShowBuildShare(ShareDone(), shownPercent)) Display();
+    if (glContext && ShowBuildShare(ShareDone(), shownPercent)) {
+      Display();
+      if (buildProgress.firstShown == Clock::time_point{}) buildProgress.firstShown = Clock::now();
+    }
     MsgWaitForMultipleObjects(0, nullptr, FALSE, kProgressMilliseconds, QS_ALLINPUT);
   }
   FinishPendingBuild();

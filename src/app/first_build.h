@@ -6,12 +6,14 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 struct BuildProgress {
   std::atomic<bool> pending{false};  // frames show the progress, commands are dropped
   std::atomic<bool> done{false};     // the builder has finished
   std::thread builder;
+  std::chrono::steady_clock::time_point firstShown;  // the first progress frame, if any
 
   BuildProgress() = default;
   BuildProgress(const BuildProgress&) = delete;

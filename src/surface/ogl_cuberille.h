@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 
 #include "platform/winapi.h"
 #include "surface/surface_types.h"
@@ -137,6 +138,9 @@ class OGLcuberille {
   // a request to compile no more (the rest stay empty).
   std::atomic<int> directionsBuilt{0};
   std::atomic<bool> cancelBuild{false};
+  // Told the share of the directions compiled after each list the building
+  // thread compiles (a program's progress bar); none by default.
+  std::function<void(double)> buildListener;
 
  private:
   void ReleaseQuadArrays();
@@ -147,7 +151,8 @@ class OGLcuberille {
   template <FaceDirection D>
   int BuildDirectionRectangles();
   int CompileDirectionLists(const DrawRoutine (&builders)[kFaceDirections]);
-  void CompileLists(const DrawRoutine (&builders)[kFaceDirections], int mask);
+  // `reports`: on the building thread, whose progress the listener hears.
+  void CompileLists(const DrawRoutine (&builders)[kFaceDirections], int mask, bool reports);
   const QuadList* DrawnQuadLists() const { return merged ? mergedQuads : quadLists; }
   const LabelColors* BuildColors() const { return coloured ? &labelColors : nullptr; }
   // Gives each list a normals array of its count while a build has corner

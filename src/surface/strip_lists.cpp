@@ -65,13 +65,15 @@ int OGLcuberille::BuildDirectionRectangles() {
 }
 
 // Compiles the lists of the directions of `mask` in the current context.
-void OGLcuberille::CompileLists(const Builder (&builders)[kFaceDirections], int mask) {
+void OGLcuberille::CompileLists(const Builder (&builders)[kFaceDirections], int mask,
+                                bool reports) {
   for (int d = 0; d < kFaceDirections; ++d) {
     if (!((mask >> d) & 1) || cancelBuild) continue;
     glNewList(displayLists[d], GL_COMPILE);
     (this->*builders[d])();
     glEndList();
-    ++directionsBuilt;
+    const int built = ++directionsBuilt;
+    if (reports && buildListener) buildListener(built / static_cast<double>(kFaceDirections));
   }
 }
 
@@ -95,7 +97,7 @@ int OGLcuberille::CompileDirectionLists(const Builder (&builders)[kFaceDirection
     try {
       helper = std::thread([&] {
         if (!wglMakeCurrent(helperDeviceContext_, helperContext_)) return;
-        CompileLists(builders, kHelperHalf);
+        CompileLists(builders, kHelperHalf, false);
         glFinish();
         wglMakeCurrent(nullptr, nullptr);
         helped = true;
@@ -106,9 +108,9 @@ int OGLcuberille::CompileDirectionLists(const Builder (&builders)[kFaceDirection
       // the helper's context fails.
     }
   }
-  CompileLists(builders, kAll & ~kHelperHalf);
+  CompileLists(builders, kAll & ~kHelperHalf, true);
   if (helper.joinable()) helper.join();
-  if (!helped) CompileLists(builders, kHelperHalf);
+  if (!helped) CompileLists(builders, kHelperHalf, true);
   return 1;
 }
 

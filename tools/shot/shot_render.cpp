@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "app/key_commands.h"
 #include "app/main_loop.h"
+#include "platform/common/terminal_progress.h"
 #include "platform/common/window_record.h"
 #include "render/frame_display.h"
 
@@ -11,7 +12,10 @@ bool OpenShotWindow(int width, int height) {
   appSettings.windowHeight = height;
   OpenMainWindow(nullptr, SW_SHOWDEFAULT);
   if (!glContext) return false;
+  platform::TerminalProgress bar("building the surface");
+  theSurface.buildListener = [&bar](double share) { bar.Update(share); };
   ShowFirstFrame();
+  theSurface.buildListener = nullptr;
   return true;
 }
 
