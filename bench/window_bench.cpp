@@ -236,6 +236,7 @@ int main() {
   // Key m builds the other geometry each time; only the frames are timed.
   auto withMerged = [&](bool on) {
     if (theSurface.merged != on) OnChar(mainWindow, 'm', 0);
+    FinishRebuilds(rebuild);  // built in the background: the main loop would take it over
     FramesPerSecond(idle);
     return FramesPerSecond(idle);
   };
@@ -252,6 +253,7 @@ int main() {
       merged, strips, merged / strips);
 
   if (theSurface.merged) OnChar(mainWindow, 'm', 0);
+  FinishRebuilds(rebuild);
   if (!ShowVolume(MakeHeadPhantom(96), path)) return 1;  // the bundled sample's size
   const double largePaced = HeldKeyDegreesPerSecond(true);
   const double largeUnpaced = HeldKeyDegreesPerSecond(false);

@@ -22,4 +22,5 @@ struct AppSettings {
   bool texturing = false;
   bool showAxes = false;
   bool showFps = false;
+  int cutPlane = -1;  // the plane the cut keys move (view_keys.h); none chosen
 };

@@ -18,6 +18,7 @@
 #include "render/ogl_texture.h"
 #include "render/scene_setup.h"
 #include "surface/ogl_cuberille.h"
+#include "voxel/file_axes.h"
 #include "voxel/voxspace.h"
 
 constexpr std::size_t kExeDirectorySize = 256;
@@ -48,6 +49,7 @@ extern FrameClock frameClock;                     // time between frames, for th
 extern FramePacer framePacer;                     // started at WM_CREATE
 extern BuildProgress buildProgress;               // the first geometry's build
 extern StandIn standIn;                           // the coarse copy drawn while the camera moves
+extern FileAxes fileAxes;                         // the file's voxel indices, set at load
 extern Rebuild rebuild;                           // the geometry asked for since the first frame
 extern std::mutex buildContextInUse;  // held by the thread that has buildContext current
 

@@ -27,6 +27,7 @@ FramePacer framePacer;
 BuildProgress buildProgress;
 StandIn standIn;
 Rebuild rebuild;
+FileAxes fileAxes;
 std::mutex buildContextInUse;
 
 namespace {

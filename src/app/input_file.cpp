@@ -72,7 +72,11 @@ bool LoadVolumeFile(const char* path, VolumeFacts* factsOut) {
     theVolume = LoadVoxelFile(path, facts);
     SetLoadProgressListener(nullptr);
   }
-  if (theVolume) theSurface.SetVoxelSpacing(facts.spacing);
+  if (theVolume) {
+    theSurface.SetVoxelSpacing(facts.spacing);
+    const std::uint32_t dims[3] = {theVolume->dimX, theVolume->dimY, theVolume->dimZ};
+    fileAxes = FileAxesOf(facts, dims);
+  }
   if (factsOut) *factsOut = facts;
   return theVolume != nullptr;
 }

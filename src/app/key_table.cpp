@@ -6,6 +6,7 @@
 
 #include "app/app_state.h"
 #include "app/key_commands.h"
+#include "app/view_keys.h"
 #include "render/scene_setup.h"
 #include "surface/gl_capability.h"
 
@@ -51,14 +52,14 @@ void UseQuads(HWND window) {
   MessageBoxA(window, "QUADS render method", "WndProc()", MB_OK);
   SurfaceLook look = WantedLook(rebuild);
   look.renderMethod = QUADS;
-  RequestLook(rebuild, look);
+  RequestLook(rebuild, look, true);  // the method's geometry built again, as ever
 }
 
 void UseStrips(HWND window) {
   MessageBoxA(window, "TRISTRIP_DISPLIST render method", "WndProc()", MB_OK);
   SurfaceLook look = WantedLook(rebuild);
   look.renderMethod = TRISTRIP_DISPLIST;
-  RequestLook(rebuild, look);
+  RequestLook(rebuild, look, true);
 }
 
 // The geometry with one setting of its look flipped, built in the
@@ -154,6 +155,16 @@ const KeyCommand kKeyCommands[] = {
      nullptr},
     {'x', [](HWND) { appSettings.showFps = !appSettings.showFps; }, kFrame, '\0', nullptr, nullptr},
     {'r', ReturnToStartView, kFrame, '\0', nullptr, " [r] \t to the start view (also Home) \n"},
+
+    // Looking inside: the cut planes. Each description starts with a t, as
+    // the others do: the help box's tab stop puts every first glyph at one x.
+    {';', [](HWND) { ChooseNextCutPlane(); }, kTitle, '\0', nullptr,
+     " [;] \t to the next cut plane \n"},
+    {']', [](HWND) { MoveCutPlane(true); }, kTitle, '\0', nullptr,
+     " []] \t the cut plane in by a voxel \n"},
+    {'[', [](HWND) { MoveCutPlane(false); }, kTitle, '\0', nullptr,
+     " [[] \t the cut plane out by a voxel \n"},
+    {'\'', [](HWND) { RemoveCuts(); }, kTitle, '\0', nullptr, " ['] \t take every cut away \n"},
 
     // Boxes, the camera step and quitting: nothing to redraw.
     {VK_RETURN, ShowHelp, kNone, '\0', nullptr, nullptr},  // Enter types its own code

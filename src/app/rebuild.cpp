@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <exception>
 #include <mutex>
 #include <new>
@@ -17,13 +18,32 @@ using Clock = std::chrono::steady_clock;
 // A build may keep the window without news this long.
 constexpr auto kQuietBuild = std::chrono::milliseconds(500);
 
-// On the builder thread: theSurface's volume with the requested look, in
-// buildContext (the lists land in the namespace glContext shares).
+// The voxels `next` is built from: the volume itself when nothing is cut
+// or hidden, else its selected copy (none: no memory).
+VOXSPACE* VolumeFor(const VoxelSelection& selection) {
+  if (selection.Whole()) return theVolume;
+  VOXSPACE* selected = SelectVoxels(*theVolume, selection);
+  if (!selected) std::fputs("not enough memory for the cut: the picture stays as it was\n", stderr);
+  return selected;
+}
+
+// The census and geometry of `next`, in the context current.
+void BuildNext(Rebuild& rebuild) {
+  rebuild.nextVolume = VolumeFor(rebuild.wanted.selection);
+  if (!rebuild.nextVolume) return;
+  rebuild.next->SetVoxSpace(rebuild.nextVolume);
+  // No face in the census still has geometry built: the strip lists hold
+  // the side faces of runs on the border (a volume one voxel deep).
+  if (rebuild.next->FaceTotal() == 0) rebuild.next->ApplyRenderMethod();
+}
+
+// On the builder thread, in buildContext (the lists land in the namespace
+// glContext shares).
 void Build(Rebuild& rebuild) {
   {
     std::lock_guard<std::mutex> lock(buildContextInUse);
     if (wglMakeCurrent(deviceContext, buildContext)) {
-      rebuild.next->SetVoxSpace(theSurface.voxSpace);  // census and geometry
+      BuildNext(rebuild);
       glFinish();
       wglMakeCurrent(nullptr, nullptr);
     }
@@ -43,58 +63,103 @@ OGLcuberille* NewSurface(const SurfaceLook& look) {
   return surface;
 }
 
+void FreeSelected(VOXSPACE*& volume) {
+  if (volume != theVolume) FreeVoxSpace(volume);
+  volume = nullptr;
+}
+
 void DiscardNext(Rebuild& rebuild) {
   if (rebuild.next) rebuild.next->ReleaseGeometry();
   delete rebuild.next;
   rebuild.next = nullptr;
+  FreeSelected(rebuild.nextVolume);
 }
 
-// In place, as before there were builders.
-void BuildHere(const SurfaceLook& look) {
-  theSurface.SetLook(look);
-  theSurface.ApplyLookState();
-  theSurface.ApplyRenderMethod();
+// theSurface takes over what `next` holds; the coarse copy's builder,
+// which may read the voxels shown so far, ends first.
+void Adopt(Rebuild& rebuild) {
+  if (!rebuild.nextVolume) return DiscardNext(rebuild);  // not built: no memory
+  if (standIn.builder.joinable()) {
+    standIn.nextSurface->cancelBuild = true;
+    while (!standIn.built) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  theSurface.AdoptGeometry(*rebuild.next);
+  FreeSelected(rebuild.shownVolume);
+  rebuild.shownVolume = rebuild.nextVolume == theVolume ? nullptr : rebuild.nextVolume;
+  rebuild.nextVolume = nullptr;
+  rebuild.shownSelection = rebuild.wanted.selection;
+  ++rebuild.generation;
+  DiscardNext(rebuild);
+}
+
+SurfaceRequest ShownSurface(const Rebuild& rebuild) {
+  return {theSurface.Look(), rebuild.shownSelection};
+}
+
+// On the main thread, as before there were builders.
+void BuildHere(Rebuild& rebuild) {
+  rebuild.next = NewSurface(rebuild.wanted.look);
+  if (!rebuild.next) {
+    std::fputs("not enough memory to build the surface again\n", stderr);
+    return;
+  }
+  BuildNext(rebuild);
+  Adopt(rebuild);
 }
 
 void StartBuilder(Rebuild& rebuild) {
   rebuild.waiting = false;
-  if (rebuild.wanted == theSurface.Look()) return;  // asked back to what is shown
-  rebuild.next = NewSurface(rebuild.wanted);
-  if (!rebuild.next) return BuildHere(rebuild.wanted);
+  // Asked back to what is shown: nothing to build.
+  if (!rebuild.evenIfShown && rebuild.wanted == ShownSurface(rebuild)) return;
+  rebuild.evenIfShown = false;
+  rebuild.next = NewSurface(rebuild.wanted.look);
+  if (!rebuild.next) return BuildHere(rebuild);
   rebuild.done = false;
   rebuild.started = Clock::now();
   rebuild.shownPercent = -1;
-  // The coarse copy's build gives way: its look is out of date.
+  // The coarse copy's build gives way: it is out of date.
   if (standIn.nextSurface) standIn.nextSurface->cancelBuild = true;
   try {
     rebuild.builder = std::thread(Build, std::ref(rebuild));
   } catch (const std::exception&) {
     DiscardNext(rebuild);  // no thread: built here
-    BuildHere(rebuild.wanted);
+    BuildHere(rebuild);
   }
 }
 
 }  // namespace
 
-SurfaceLook WantedLook(const Rebuild& rebuild) {
-  return RebuildPending(rebuild) ? rebuild.wanted : theSurface.Look();
-}
-
 bool RebuildPending(const Rebuild& rebuild) {
   return rebuild.builder.joinable() || rebuild.waiting;
 }
 
-void RequestLook(Rebuild& rebuild, const SurfaceLook& look) {
-  const bool small = theSurface.FaceTotal() < rebuild.backgroundFaces;
-  if (!buildContext || !theSurface.voxSpace || (small && !RebuildPending(rebuild)))
-    return BuildHere(look);
-  rebuild.wanted = look;
+SurfaceRequest WantedSurface(const Rebuild& rebuild) {
+  return RebuildPending(rebuild) ? rebuild.wanted : ShownSurface(rebuild);
+}
+
+SurfaceLook WantedLook(const Rebuild& rebuild) { return WantedSurface(rebuild).look; }
+
+void RequestSurface(Rebuild& rebuild, const SurfaceRequest& request, bool evenIfShown) {
+  rebuild.wanted = request;
+  rebuild.evenIfShown = rebuild.evenIfShown || evenIfShown;
+  if (!theVolume) return;
   if (rebuild.builder.joinable()) {
     rebuild.next->cancelBuild = true;  // superseded: stop at the next direction
     rebuild.waiting = true;
     return;
   }
+  if (!buildContext || theSurface.FaceTotal() < rebuild.backgroundFaces) {
+    if (rebuild.evenIfShown || !(request == ShownSurface(rebuild))) BuildHere(rebuild);
+    rebuild.evenIfShown = false;
+    return;
+  }
   StartBuilder(rebuild);
+}
+
+void RequestLook(Rebuild& rebuild, const SurfaceLook& look, bool evenIfShown) {
+  SurfaceRequest request = WantedSurface(rebuild);
+  request.look = look;
+  RequestSurface(rebuild, request, evenIfShown);
 }
 
 double RebuildShareToShow(const Rebuild& rebuild) {
@@ -105,15 +170,15 @@ double RebuildShareToShow(const Rebuild& rebuild) {
 bool TakeOverRebuild(Rebuild& rebuild) {
   if (!rebuild.builder.joinable() || !rebuild.done) return false;
   rebuild.builder.join();
-  bool changed = false;
-  if (!rebuild.waiting) {
-    theSurface.AdoptGeometry(*rebuild.next);
-    changed = true;
+  const std::uint64_t generation = rebuild.generation;
+  if (rebuild.waiting) {
+    DiscardNext(rebuild);
+    StartBuilder(rebuild);
+  } else {
+    Adopt(rebuild);
   }
-  DiscardNext(rebuild);
-  if (rebuild.waiting) StartBuilder(rebuild);
   if (mainWindow) UpdateWindowTitle(mainWindow);
-  return changed;
+  return rebuild.generation != generation;
 }
 
 void FinishRebuilds(Rebuild& rebuild) {
@@ -130,4 +195,7 @@ void CancelRebuilds(Rebuild& rebuild) {
     rebuild.builder.join();
   }
   DiscardNext(rebuild);
+  FreeSelected(rebuild.shownVolume);
+  rebuild.shownSelection = {};
+  theSurface.voxSpace = theVolume;
 }

@@ -1,11 +1,11 @@
 // Rebuilds after the first frame (merged faces, colours by value, smooth
-// shading, texture, the render method) are made on a thread of their own
-// while the old picture stays on screen and the window keeps answering.
-// The latest request wins: one asked for while another builds stops that
-// one at its next direction and is built after it. The new geometry
-// replaces the old between two frames. A small surface (built within a
-// frame or two) and a window without a building context (no shared lists)
-// are built at once, in place.
+// shading, texture, the render method, cuts and hidden labels) are made on
+// a thread of their own while the old picture stays on screen and the
+// window keeps answering. The latest request wins: one asked for while
+// another builds stops that one at its next direction and is built after
+// it. The new geometry replaces the old between two frames. A small
+// surface (built within a frame or two) and a window without a building
+// context (no shared lists) are built at once, on the main thread.
 #pragma once
 
 #include <atomic>
@@ -14,6 +14,14 @@
 #include <thread>
 
 #include "surface/ogl_cuberille.h"
+#include "voxel/voxel_selection.h"
+
+// What theSurface is built from and how.
+struct SurfaceRequest {
+  SurfaceLook look;
+  VoxelSelection selection;
+  bool operator==(const SurfaceRequest&) const = default;
+};
 
 struct Rebuild {
   // Being built: made by the main thread before the builder starts, handed
@@ -21,12 +29,21 @@ struct Rebuild {
   std::thread builder;
   std::atomic<bool> done{false};
   OGLcuberille* next = nullptr;
+  VOXSPACE* nextVolume = nullptr;  // the selected voxels `next` was built from
   std::chrono::steady_clock::time_point started;
   // Asked for while the builder was busy: built when it ends.
   bool waiting = false;
-  SurfaceLook wanted;
-  int shownPercent = -1;  // the share the title shows
-  // Surfaces of fewer faces are built in place.
+  SurfaceRequest wanted;
+  bool evenIfShown = false;  // built though it is what is shown (keys 1 and 2)
+  int shownPercent = -1;     // the share the title shows
+  // What theSurface shows: its selection, and the volume of the selected
+  // voxels when something is cut or hidden (owned), else none.
+  VoxelSelection shownSelection;
+  VOXSPACE* shownVolume = nullptr;
+  // Counts the geometries theSurface has taken over (the coarse copy
+  // follows it).
+  std::uint64_t generation = 0;
+  // Surfaces of fewer faces are built on the main thread.
   std::uint64_t backgroundFaces = 200000;
 
   Rebuild() = default;
@@ -38,10 +55,13 @@ struct Rebuild {
   }
 };
 
-// The look the keys change: the one asked for last, built or not.
+// What the keys change: the request made last, built or not.
+SurfaceRequest WantedSurface(const Rebuild& rebuild);
 SurfaceLook WantedLook(const Rebuild& rebuild);
-// Asks for theSurface's geometry with this look.
-void RequestLook(Rebuild& rebuild, const SurfaceLook& look);
+// Asks for theSurface's geometry as `request` says; unless `evenIfShown`,
+// nothing is built when it is what is shown.
+void RequestSurface(Rebuild& rebuild, const SurfaceRequest& request, bool evenIfShown = false);
+void RequestLook(Rebuild& rebuild, const SurfaceLook& look, bool evenIfShown = false);
 bool RebuildPending(const Rebuild& rebuild);
 // The share of the pending build done, once it has taken over half a
 // second (the window shows it then); negative before or without one.
@@ -52,5 +72,5 @@ bool TakeOverRebuild(Rebuild& rebuild);
 // Waits for every request to be built and taken over (qarmel-shot's keys).
 void FinishRebuilds(Rebuild& rebuild);
 // WM_DESTROY: the builder is stopped at its next direction and joined, its
-// geometry given up in the current context.
+// geometry given up in the current context, the selected voxels freed.
 void CancelRebuilds(Rebuild& rebuild);

@@ -49,9 +49,10 @@ VOXSPACE* Coarsen(const VOXSPACE& fine, std::uint32_t factor) {
   return coarse;
 }
 
-bool SameLook(const OGLcuberille& copy) {
+bool SameLook(const StandIn& standIn) {
+  const OGLcuberille& copy = *standIn.surface;
   return copy.coloured == theSurface.coloured && copy.smooth == theSurface.smooth &&
-         copy.textured == theSurface.textured;
+         copy.textured == theSurface.textured && standIn.generation == rebuild.generation;
 }
 
 // On the builder thread, in buildContext: the coarse volume and the lists
@@ -59,7 +60,7 @@ bool SameLook(const OGLcuberille& copy) {
 void BuildCopy(StandIn& standIn, std::uint32_t factor) {
   std::unique_lock<std::mutex> lock(buildContextInUse);
   if (wglMakeCurrent(deviceContext, buildContext)) {
-    VOXSPACE* coarse = Coarsen(*theVolume, factor);
+    VOXSPACE* coarse = Coarsen(*theSurface.voxSpace, factor);  // the voxels shown
     if (coarse) {
       standIn.nextSurface->SetRenderMethod(TRISTRIP_DISPLIST);  // no volume yet: nothing built
       standIn.nextSurface->SetVoxSpace(coarse);
@@ -104,6 +105,7 @@ void TakeOverBuiltCopy(StandIn& standIn) {
   standIn.built = false;
   FreeCopy(standIn.volume, standIn.surface);
   standIn.volume = standIn.nextVolume, standIn.surface = standIn.nextSurface;
+  standIn.generation = standIn.nextGeneration;
   standIn.nextVolume = nullptr, standIn.nextSurface = nullptr;
   if (!standIn.volume) FreeCopy(standIn.volume, standIn.surface);  // it could not be built
 }
@@ -114,12 +116,13 @@ void NoteFullFrame(StandIn& standIn, double seconds) {
   standIn.fullFrameSeconds = seconds;
   if (seconds <= kSlowFrameSeconds || !buildContext || !theVolume || TurnedOff()) return;
   if (RebuildPending(rebuild)) return;  // the look is about to change
-  if (standIn.builder.joinable() || (standIn.surface && SameLook(*standIn.surface))) return;
+  if (standIn.builder.joinable() || (standIn.surface && SameLook(standIn))) return;
   // A quarter of the edge has about a sixteenth of the faces, a half a
   // quarter: half resolution when that is fast enough.
   const std::uint32_t factor = seconds / 4 <= kSlowFrameSeconds ? 2 : 4;
   standIn.nextSurface = NewCopySurface(factor);
   if (!standIn.nextSurface) return;
+  standIn.nextGeneration = rebuild.generation;
   try {
     standIn.builder = std::thread(BuildCopy, std::ref(standIn), factor);
   } catch (const std::exception&) {
@@ -131,7 +134,7 @@ void NoteFullFrame(StandIn& standIn, double seconds) {
 OGLcuberille& SurfaceForFrame(StandIn& standIn) {
   TakeOverBuiltCopy(standIn);
   standIn.drawnLast = standIn.cameraMoves && standIn.surface &&
-                      standIn.fullFrameSeconds > kSlowFrameSeconds && SameLook(*standIn.surface) &&
+                      standIn.fullFrameSeconds > kSlowFrameSeconds && SameLook(standIn) &&
                       !TurnedOff();
   if (!standIn.drawnLast) return theSurface;
   standIn.surface->fastLighting = theSurface.fastLighting;

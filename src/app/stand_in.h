@@ -3,12 +3,14 @@
 // instead (the volume at half or quarter resolution, chosen by the full
 // frame's time), and the full surface again as soon as the motion stops.
 // The copy is built on a thread of its own after a slow full frame, with
-// the settings the surface has then (colours by value, smooth shading,
+// the settings and the voxels (cuts, hidden labels) the surface has then
+// (colours by value, smooth shading,
 // texture); it is not used while they differ, and built again. A still
 // picture is always the full one. QARMEL_NO_STAND_IN=1 turns it off.
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <thread>
 
 #include "surface/ogl_cuberille.h"
@@ -24,6 +26,8 @@ struct StandIn {
   std::atomic<bool> built{false};
   VOXSPACE* nextVolume = nullptr;
   OGLcuberille* nextSurface = nullptr;
+  // The surface geometry each copies (the rebuilds' count).
+  std::uint64_t generation = 0, nextGeneration = 0;
   // Set by the main loop for each frame; read by the frame.
   bool cameraMoves = false;
   bool drawnLast = false;       // the last frame drew the copy

@@ -5,6 +5,7 @@
 
 #include "app/app_state.h"
 #include "app/key_table.h"
+#include "app/view_keys.h"
 
 namespace {
 
@@ -65,5 +66,8 @@ std::string TitleLetters() {
 }
 
 void UpdateWindowTitle(HWND window) {
-  SetWindowTextA(window, ComposeTitle(inputFileName, TitleLetters(), {}).c_str());
+  std::vector<std::string> fields;
+  for (std::string field : {CutField()})
+    if (!field.empty()) fields.push_back(std::move(field));
+  SetWindowTextA(window, ComposeTitle(inputFileName, TitleLetters(), fields).c_str());
 }

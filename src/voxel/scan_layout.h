@@ -79,4 +79,8 @@ struct VolumeFacts {
   bool wholeValues = true;
   bool widerThanByte = false;
   bool labelIntent = false;
+  // The drawn axis of each storage axis, and whether it runs the other way
+  // (reorientation; a CUB file's axes are drawn as stored).
+  int drawnAxis[3] = {0, 1, 2};
+  bool flipped[3] = {false, false, false};
 };

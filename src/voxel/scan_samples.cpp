@@ -160,6 +160,10 @@ std::string ReadScanSamples(ByteSource& source, const ScanLayout& layout, const 
       buffer(placement.drawnDims[0], placement.drawnDims[1], placement.drawnDims[2]);
   if (!out) return "not enough memory for the volume of " + path;
   facts = placement.facts;
+  for (int a = 0; a < 3; ++a) {
+    facts.drawnAxis[a] = placement.drawnAxis[a];
+    facts.flipped[a] = placement.flipped[a];
+  }
   const bool floating = layout.type == SampleType::kFloat32 || layout.type == SampleType::kFloat64;
   facts.wholeValues = !floating && layout.slope == std::round(layout.slope) &&
                       layout.intercept == std::round(layout.intercept);

@@ -146,4 +146,25 @@ TEST_F(ShotE2E, MergedStartShowsWhatKeyMShows) {
   EXPECT_LE(CountDifferences(*strips, *merged, 0), strips->width * strips->height / 1000);
 }
 
+// --cut keeps what the cut keys keep: z down to 48 from the high side (;
+// six times, then ] 47 times), then x from 10 (; wraps to x's low side).
+TEST_F(ShotE2E, CutOptionGivesThePictureOfTheCutKeys) {
+  const std::string keys = ";;;;;;" + std::string(47, ']') + ";" + std::string(10, ']');
+  const std::vector<std::vector<std::string>> runs = {
+      {"whole.png"},
+      {"keys.png", "--keys", keys},
+      {"option.png", "--cut", "z:0:48", "--cut", "x:10:95"}};
+  for (const auto& run : runs) {
+    std::vector<std::string> arguments = {QARMEL_SAMPLE, "-o", dir.File(run[0]), "--heading",
+                                          "200"};
+    arguments.insert(arguments.end(), run.begin() + 1, run.end());
+    ASSERT_EQ(RunShot(arguments), 0) << run[0];
+  }
+  const auto whole = ReadShot(dir.File("whole.png")), keyed = ReadShot(dir.File("keys.png")),
+             option = ReadShot(dir.File("option.png"));
+  ASSERT_TRUE(whole && keyed && option);
+  EXPECT_EQ(CountDifferences(*keyed, *option, 0), 0);
+  EXPECT_GT(CountDifferences(*whole, *option, 0), whole->width * whole->height / 20);
+}
+
 }  // namespace

@@ -3,11 +3,13 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/app_state.h"
@@ -341,6 +343,26 @@ TEST_F(WindowGl, BackgroundRebuildsKeepTheOldPictureAndTheLatestRequestWins) {
   theSurface.SetLook(before);
 }
 
+// The cut keys' title field names the chosen plane in the file's indices
+// (z is mirrored at start-up: its high side is the drawn low one), and the
+// census counts only what the cut keeps.
+TEST_F(WindowGl, CutKeysShowThePlaneInTheTitleAndKeepTheirVoxels) {
+  fileAxes = FileAxesOf(VolumeFacts{}, std::array<std::uint32_t, 3>{66, 5, 5}.data());
+  const std::string letters = "   c f i l p q z";
+  for (const auto& [keys, field, faces] :
+       std::vector<std::tuple<std::string, std::string, std::uint64_t>>{{";", " cut x>=0", 10},
+                                                                        {"]]]", " cut x>=3", 6},
+                                                                        {";[", " cut x<=65", 6},
+                                                                        {";;;;]]", " cut z<=2", 6},
+                                                                        {"'", "", 10}}) {
+    SCOPED_TRACE(keys);
+    for (char key : keys) OnChar(window, static_cast<WPARAM>(key), 0);
+    FinishRebuilds(rebuild);
+    EXPECT_EQ(Title(), "Qarmel test.cub" + letters + field);
+    EXPECT_EQ(theSurface.FaceTotal(), faces);
+  }
+}
+
 TEST_F(WindowGl, TheCloseCommandDestroysTheWindow) {
   EXPECT_EQ(Send(WM_CLOSE), 0);
   EXPECT_FALSE(platform::IsWindowRecord(window));
@@ -409,11 +431,12 @@ TEST(KeyTable, EveryKeyIsDocumentedInTheManualAndTheHelp) {
   const std::string classicUnnamed = "123o\r /";
   for (const KeyCommand& command : KeyCommands()) {
     const char key = static_cast<char>(command.key);
-    const std::string name = key == '\r'  ? "Return"
-                             : key == 27  ? "Escape"
-                             : key == ' ' ? "Space"
-                             : key == '-' ? "\\-"
-                                          : std::string(1, key);
+    const std::string name = key == '\r'   ? "Return"
+                             : key == 27   ? "Escape"
+                             : key == ' '  ? "Space"
+                             : key == '-'  ? "\\-"
+                             : key == '\'' ? "\\(aq"  // roff's upright quote
+                                           : std::string(1, key);
     SCOPED_TRACE(name);
     // A key's name stands as a bold word on a .B or .BR line of the section.
     bool inManual = false;

@@ -121,4 +121,14 @@ std::vector<std::uint8_t> FrontFaceCoverage(const VOXSPACE& volume, const PolarV
   return covered;
 }
 
+void KeepBetween(VOXSPACE& volume, int axis, std::uint32_t lo, std::uint32_t hi) {
+  std::size_t i = 0;
+  for (std::uint32_t z = 0; z < volume.dimZ; ++z)
+    for (std::uint32_t y = 0; y < volume.dimY; ++y)
+      for (std::uint32_t x = 0; x < volume.dimX; ++x, ++i) {
+        const std::uint32_t at = axis == 0 ? x : axis == 1 ? y : z;
+        if (at < lo || at > hi) volume.data[i] = 0;
+      }
+}
+
 }  // namespace oracle

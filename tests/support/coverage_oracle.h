@@ -31,6 +31,10 @@ enum class FaceRule { kInterior, kStripRuns };
 // One byte per pixel, rows from the top: 1 where a front face shows. The
 // volume is taken as the surface sees it (after any mirroring), with the
 // low corner of voxel i at i - dim / 2 on each axis.
+// A cut: empties every voxel whose index along `axis` is outside lo..hi
+// (the volume as stored, before any mirroring).
+void KeepBetween(VOXSPACE& volume, int axis, std::uint32_t lo, std::uint32_t hi);
+
 std::vector<std::uint8_t> FrontFaceCoverage(const VOXSPACE& volume, const PolarView& view,
                                             FaceRule rule = FaceRule::kInterior);
 

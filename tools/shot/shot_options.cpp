@@ -25,6 +25,8 @@ const char kShotUsage[] =
     "                         an empty volume gives a dim outline of its box\n"
     "  --keys CHARS           viewer key commands applied in order before the frame\n"
     "                         (0 fly camera, 1 quads, t texture, l lighting, ...)\n"
+    "  --cut AXIS:LO:HI       keep the voxels LO..HI along AXIS (x, y or z, the file's\n"
+    "                         own voxel indices); repeatable, as the keys ; [ ] do\n"
     "  --merged               start with merged faces (as key m), fewer polygons\n"
     "  --info                 print the face counts instead of rendering\n"
     "  --help                 this text\n"
@@ -59,6 +61,26 @@ bool ParseSize(const char* text, int& width, int& height) {
   if (w < 1 || h < 1 || w > 8192 || h > 8192) return false;
   width = static_cast<int>(w);
   height = static_cast<int>(h);
+  return true;
+}
+
+// AXIS:LO:HI, AXIS one of x y z, LO <= HI whole numbers below 2^32.
+bool ParseCut(const char* text, ShotCut& cut) {
+  const char* axes = "xyz";
+  const char* axis = std::strchr(axes, text[0]);
+  if (text[0] == '\0' || !axis || text[1] != ':') return false;
+  cut.axis = static_cast<int>(axis - axes);
+  char* end = nullptr;
+  const char* lo = text + 2;
+  errno = 0;
+  const unsigned long long first = std::strtoull(lo, &end, 10);
+  if (end == lo || *end != ':' || *lo == '-' || errno != 0) return false;
+  const char* hi = end + 1;
+  const unsigned long long last = std::strtoull(hi, &end, 10);
+  if (end == hi || *end != '\0' || *hi == '-' || errno != 0) return false;
+  if (first > last || last > UINT32_MAX) return false;
+  cut.lo = static_cast<std::uint32_t>(first);
+  cut.hi = static_cast<std::uint32_t>(last);
   return true;
 }
 
@@ -133,6 +155,15 @@ std::optional<ShotOptions> ParseShotOptions(int argc, const char* const* argv, s
       const char* v = value("--keys");
       if (!v) return std::nullopt;
       o.keys = v;
+    } else if (arg == "--cut") {
+      const char* v = value("--cut");
+      if (!v) return std::nullopt;
+      ShotCut cut;
+      if (!ParseCut(v, cut)) {
+        error = std::string("--cut wants AXIS:LO:HI (x, y or z; LO <= HI): ") + v;
+        return std::nullopt;
+      }
+      o.cuts.push_back(cut);
     } else if (!arg.empty() && arg[0] == '-') {
       error = "unknown option " + arg + " (see --help)";
       return std::nullopt;

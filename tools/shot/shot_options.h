@@ -1,15 +1,24 @@
 // The command line of qarmel-shot.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
+
+// Keeps the voxels lo..hi (the file's indices) along one axis.
+struct ShotCut {
+  int axis = 0;  // x, y, z
+  std::uint32_t lo = 0, hi = 0;
+};
 
 struct ShotOptions {
   std::string input;
   std::string output;
   int width = 512, height = 512;
   std::optional<float> heading, elevation, distance;
-  std::string keys;        // viewer key commands, applied in order
+  std::string keys;  // viewer key commands, applied in order
+  std::vector<ShotCut> cuts;
   bool merged = false;     // start with merged faces (key m), built once
   bool fit = false;        // frame the solid voxels instead of the whole grid
   bool thumbnail = false;  // fit, smooth shading, label colours, light from the viewer

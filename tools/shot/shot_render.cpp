@@ -1,5 +1,7 @@
 #include "shot_render.h"
 
+#include <algorithm>
+
 #include "app/app_state.h"
 #include "app/key_commands.h"
 #include "app/main_loop.h"
@@ -23,6 +25,19 @@ void MoveShotCamera(const ShotCamera& camera) {
   if (camera.heading) polarCam.heading = *camera.heading;
   if (camera.elevation) polarCam.elevation = *camera.elevation;
   if (camera.distance) polarCam.distance = *camera.distance;
+}
+
+void CutShotVolume(const std::vector<ShotCut>& cuts) {
+  if (cuts.empty()) return;
+  SurfaceRequest request = WantedSurface(rebuild);
+  for (const ShotCut& cut : cuts) {
+    std::uint32_t lo = 0, hi = 0;  // a second cut on an axis keeps what both keep
+    KeptFileRange(request.selection, fileAxes, cut.axis, lo, hi);
+    KeepFileRange(request.selection, fileAxes, cut.axis, std::max(lo, cut.lo),
+                  std::min(hi, cut.hi));
+  }
+  RequestSurface(rebuild, request);
+  FinishRebuilds(rebuild);
 }
 
 bool TypeShotKeys(const std::string& keys) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "shot_options.h"
+
 // Opens the viewer's window with the given client size around theVolume and
 // draws the start-up frame exactly as the viewer does (the volume mirrored
 // in z, strip lists, fast lighting). False when no offscreen context could
@@ -19,6 +21,9 @@ struct ShotCamera {
   bool Moves() const { return heading || elevation || distance; }
 };
 void MoveShotCamera(const ShotCamera& camera);
+
+// Keeps the voxels the cuts keep (the file's indices), as the cut keys do.
+void CutShotVolume(const std::vector<ShotCut>& cuts);
 
 // Types the characters in order as key commands; false when one of them
 // closed the window.
