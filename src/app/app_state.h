@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "app/app_settings.h"
+#include "app/cursor_pick.h"
 #include "app/first_build.h"
 #include "app/frame_pacer.h"
 #include "app/rebuild.h"
@@ -49,6 +50,8 @@ extern FrameClock frameClock;                     // time between frames, for th
 extern FramePacer framePacer;                     // started at WM_CREATE
 extern BuildProgress buildProgress;               // the first geometry's build
 extern StandIn standIn;                           // the coarse copy drawn while the camera moves
+extern DrawnView drawnView;                       // the last frame's transforms, for picking
+extern CursorPick cursorPick;                     // the voxel under the cursor, in the title
 extern FileAxes fileAxes;                         // the file's voxel indices, set at load
 extern Rebuild rebuild;                           // the geometry asked for since the first frame
 extern std::mutex buildContextInUse;  // held by the thread that has buildContext current

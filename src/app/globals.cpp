@@ -28,6 +28,8 @@ BuildProgress buildProgress;
 StandIn standIn;
 Rebuild rebuild;
 FileAxes fileAxes;
+DrawnView drawnView;
+CursorPick cursorPick;
 std::mutex buildContextInUse;
 
 namespace {

@@ -165,6 +165,13 @@ const KeyCommand kKeyCommands[] = {
     {'[', [](HWND) { MoveCutPlane(false); }, kTitle, '\0', nullptr,
      " [[] \t the cut plane out by a voxel \n"},
     {'\'', [](HWND) { RemoveCuts(); }, kTitle, '\0', nullptr, " ['] \t take every cut away \n"},
+    // Labels, by the one under the cursor.
+    {'h', [](HWND) { HideLabelUnderCursor(); }, kTitle, '\0', nullptr,
+     " [h] \t the label under the cursor hidden \n"},
+    {'u', [](HWND) { ShowOnlyLabelUnderCursor(); }, kTitle, '\0', nullptr,
+     " [u] \t the label under the cursor alone \n"},
+    {'e', [](HWND) { ShowEveryLabel(); }, kTitle, '\0', nullptr,
+     " [e] \t the labels all shown again \n"},
 
     // Boxes, the camera step and quitting: nothing to redraw.
     {VK_RETURN, ShowHelp, kNone, '\0', nullptr, nullptr},  // Enter types its own code

@@ -3,6 +3,7 @@
 // gone.
 #include "app/main_loop.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 
@@ -83,6 +84,7 @@ void LoopFrame() {
   standIn.cameraMoves = CameraMoves();
   const auto start = Clock::now();
   IdleUpdate();
+  if (cursorPick.x >= 0) cursorPick.pending = true;  // the picture under it may have changed
   standIn.cameraMoves = false;  // frames drawn elsewhere (keys, repaints) are full
   if (!standIn.drawnLast)
     NoteFullFrame(standIn, std::chrono::duration<double>(Clock::now() - start).count());
@@ -92,11 +94,14 @@ void LoopFrame() {
 // end (looked for often, so the new picture comes at once) and, when it
 // is long, for the next step of the share shown.
 void WaitForNews(bool& frameWanted) {
-  if (!RebuildPending(rebuild)) {
+  DWORD wait = MillisecondsToPick(cursorPick);
+  if (RebuildPending(rebuild)) wait = std::min<DWORD>(wait, kRebuildPollMilliseconds);
+  if (wait == kNoPickDue) {
     WaitMessage();
     return;
   }
-  MsgWaitForMultipleObjects(0, nullptr, FALSE, kRebuildPollMilliseconds, QS_ALLINPUT);
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, wait, QS_ALLINPUT);
+  if (MillisecondsToPick(cursorPick) == 0) PickNow(cursorPick);
   const double share = RebuildShareToShow(rebuild);
   if (share >= 0 && ShowBuildShare(share, rebuild.shownPercent)) frameWanted = true;
 }
@@ -121,6 +126,7 @@ int RunMainLoop() {
     // A coarse frame is followed by the full picture once the motion stops.
     if (standIn.drawnLast && !CameraMoves()) frameWanted = true;
     if (TakeOverRebuild(rebuild)) frameWanted = true;
+    if (MillisecondsToPick(cursorPick) == 0) PickNow(cursorPick);
     if (!appSettings.appActive || !(frameWanted || KeepsMoving())) {
       WaitForNews(frameWanted);
       continue;

@@ -90,6 +90,9 @@ void Adopt(Rebuild& rebuild) {
   rebuild.shownSelection = rebuild.wanted.selection;
   ++rebuild.generation;
   DiscardNext(rebuild);
+  // The old geometry is large: without this the process stays as big as
+  // old and new together.
+  HeapCompact(GetProcessHeap(), 0);
 }
 
 SurfaceRequest ShownSurface(const Rebuild& rebuild) {

@@ -51,3 +51,39 @@ std::string CutField() {
   field += appSettings.cutPlane % 2 ? "<=" + std::to_string(hi) : ">=" + std::to_string(lo);
   return field;
 }
+
+namespace {
+
+void RequestHidden(const std::bitset<256>& hidden) {
+  SurfaceRequest request = WantedSurface(rebuild);
+  request.selection.hidden = hidden;
+  RequestSurface(rebuild, request);
+}
+
+}  // namespace
+
+void HideLabelUnderCursor() {
+  const auto value = ValueUnderCursor(cursorPick);
+  if (!value) return;
+  std::bitset<256> hidden = WantedSurface(rebuild).selection.hidden;
+  RequestHidden(hidden.set(*value));
+}
+
+void ShowOnlyLabelUnderCursor() {
+  const auto value = ValueUnderCursor(cursorPick);
+  if (!value) return;
+  RequestHidden(std::bitset<256>().set().reset(*value));
+}
+
+void ShowEveryLabel() { RequestHidden({}); }
+
+std::string LabelField() {
+  std::bitset<256> hidden = WantedSurface(rebuild).selection.hidden;
+  hidden.reset(0);  // empty either way
+  if (hidden.none()) return {};
+  if (hidden.count() == 254) {
+    for (int v = 1; v < 256; ++v)
+      if (!hidden[v]) return "only " + std::to_string(v);
+  }
+  return std::to_string(hidden.count()) + " hidden";
+}

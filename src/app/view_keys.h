@@ -14,5 +14,13 @@ void MoveCutPlane(bool inwards);
 // ' removes every cut.
 void RemoveCuts();
 
+// h hides the label under the cursor, u shows only it, e shows every
+// label again. Hidden voxels count as empty: the gap shows what is behind.
+void HideLabelUnderCursor();
+void ShowOnlyLabelUnderCursor();
+void ShowEveryLabel();
+
 // "cut x>=40": the chosen plane and where it is; empty while none is chosen.
 std::string CutField();
+// "only 17" or "3 hidden"; empty while every label shows.
+std::string LabelField();

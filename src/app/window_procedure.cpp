@@ -128,6 +128,12 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
       return 0;
     case WM_MOUSEMOVE:
       mouseState.MouseMove(wParam, lParam);
+      if (!mouseState.cursorCaptured && !mouseState.CameraButtonDown())
+        NoteCursor(cursorPick, static_cast<std::int16_t>(lParam & 0xFFFF),
+                   static_cast<std::int16_t>((lParam >> 16) & 0xFFFF));
+      return 0;
+    case WM_MOUSELEAVE:
+      ForgetCursor(cursorPick);
       return 0;
     case WM_LBUTTONDOWN:
       mouseState.LeftButtonDown();

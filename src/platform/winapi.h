@@ -172,6 +172,7 @@ constexpr UINT WM_RBUTTONUP = 0x0205;
 constexpr UINT WM_MBUTTONDOWN = 0x0207;
 constexpr UINT WM_MBUTTONUP = 0x0208;
 constexpr UINT WM_MOUSEWHEEL = 0x020A;
+constexpr UINT WM_MOUSELEAVE = 0x02A3;  // the cursor left the client area
 constexpr UINT WM_PALETTECHANGED = 0x0311;
 constexpr UINT WM_QUERYNEWPALETTE = 0x030F;
 

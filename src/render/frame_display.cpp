@@ -9,6 +9,18 @@
 #include "app/app_state.h"
 #include "render/scene_setup.h"
 
+namespace {
+
+// The camera's transforms as the surface was drawn with them.
+void KeepDrawnView() {
+  glGetDoublev(GL_MODELVIEW_MATRIX, drawnView.modelview);
+  glGetDoublev(GL_PROJECTION_MATRIX, drawnView.projection);
+  glGetIntegerv(GL_VIEWPORT, drawnView.viewport);
+  drawnView.valid = true;
+}
+
+}  // namespace
+
 void DrawFrame() { DrawFrame(theSurface); }
 
 void DrawFrame(OGLcuberille& surface) {
@@ -22,6 +34,7 @@ void DrawFrame(OGLcuberille& surface) {
     ApplyFlyView(flyCam);
     surface.Draw(false);
   }
+  KeepDrawnView();
   glColor3f(1, 1, 1);
   if (appSettings.showAxes) DrawAxes();
   glFlush();

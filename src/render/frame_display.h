@@ -8,6 +8,15 @@
 
 constexpr int kFpsTextSize = 64;
 
+// The transforms of the last frame drawn, kept for picking the voxel under
+// the cursor without drawing another.
+struct DrawnView {
+  double modelview[16] = {};
+  double projection[16] = {};
+  int viewport[4] = {};
+  bool valid = false;
+};
+
 // Clear, view, surface, gizmo, flush, swap, clock tick, readout.
 void Display();
 // The drawing half of Display(): the frame in the back buffer, not shown.

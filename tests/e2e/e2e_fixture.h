@@ -47,10 +47,12 @@ class DisplayE2ETest : public E2ETest {
   }
 };
 
-// Polls the window until it shows the volume (more than a thousand lit
+// Polls the window until it shows the volume (more than `leastLit` lit
 // pixels), at this width unless it is 0; none after 20 seconds. The window
-// is black before the first frame.
-std::optional<Screenshot> WaitForPicture(const std::string& id, int width = 0);
+// is black before the first frame (a long build's bar lights a few
+// thousand pixels: ask for more where that matters).
+std::optional<Screenshot> WaitForPicture(const std::string& id, int width = 0,
+                                         long leastLit = 1000);
 
 // Polls the window until it shows exactly `picture`, for 20 seconds at
 // most; the fewest pixels that differed (0 once one matched).

@@ -17,23 +17,6 @@ namespace {
 
 using std::chrono::seconds;
 
-// User and system CPU time of a process, in clock ticks.
-long CpuTicks(pid_t pid) {
-  std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
-  std::string line;
-  std::getline(file, line);
-  // Fields after the command's closing parenthesis; utime and stime are
-  // the 14th and 15th of the whole line.
-  std::istringstream rest(line.substr(line.rfind(')') + 2));
-  std::string field;
-  long utime = 0, stime = 0;
-  for (int i = 3; i <= 15 && rest >> field; ++i) {
-    if (i == 14) utime = std::stol(field);
-    if (i == 15) stime = std::stol(field);
-  }
-  return utime + stime;
-}
-
 // The centre of the lit pixels.
 std::pair<double, double> LitCentre(const Screenshot& shot) {
   double sx = 0, sy = 0, n = 0;

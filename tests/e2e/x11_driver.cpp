@@ -118,3 +118,5 @@ bool HaveDisplay() {
   const char* display = std::getenv("DISPLAY");
   return display && *display;
 }
+
+bool ParkPointer() { return Xdotool({"mousemove", "1279", "1023"}); }

@@ -37,6 +37,10 @@ bool WaitForTitle(const std::string& windowId, const std::string& title,
 // Runs xdotool with the arguments; true when it succeeded.
 bool Xdotool(const std::vector<std::string>& arguments);
 
+// Moves the pointer to the screen's far corner, away from any window the
+// tests open (a viewer's title shows the voxel under the pointer).
+bool ParkPointer();
+
 // The id of the first top-level window whose title starts with `prefix`,
 // once it is mapped.
 std::optional<std::string> WaitForWindowStartingWith(

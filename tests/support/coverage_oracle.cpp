@@ -4,11 +4,13 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace oracle {
 namespace {
 
 using Vec = std::array<double, 3>;
+using Voxel = std::array<long, 3>;
 
 // p_eye = T(-pan, -distance) Rx(-elevation) Ry(heading) p_world, undone.
 Vec EyeToWorld(const PolarView& v, Vec p) {
@@ -49,12 +51,12 @@ class Grid {
   double Dim(int a) const { return dim_[a]; }
 
   // Marches from `origin` along `dir` (grid coordinates: voxel i spans
-  // [i, i + 1]) from parameter tStart on; true at the first front face.
-  bool HitsFrontFace(const Vec& origin, const Vec& dir, double tStart) const {
+  // [i, i + 1]) from parameter tStart on; the voxel of the first front face.
+  std::optional<Voxel> FrontFace(const Vec& origin, const Vec& dir, double tStart) const {
     double tEnter = tStart, tExit = std::numeric_limits<double>::infinity();
     for (int a = 0; a < 3; ++a) {
       if (dir[a] == 0) {
-        if (origin[a] < 0 || origin[a] > Dim(a)) return false;
+        if (origin[a] < 0 || origin[a] > Dim(a)) return std::nullopt;
         continue;
       }
       double t0 = (0 - origin[a]) / dir[a], t1 = (Dim(a) - origin[a]) / dir[a];
@@ -62,7 +64,7 @@ class Grid {
       tEnter = std::max(tEnter, t0);
       tExit = std::min(tExit, t1);
     }
-    if (tEnter >= tExit) return false;
+    if (tEnter >= tExit) return std::nullopt;
     // The voxel holding the entry point (nudged inside), then cell steps.
     const double t = tEnter + 1e-9 * (1 + tEnter);
     std::array<long, 3> cell{};
@@ -85,9 +87,9 @@ class Grid {
       const int a = next[0] < next[1] ? (next[0] < next[2] ? 0 : 2) : (next[1] < next[2] ? 1 : 2);
       cell[a] += step[a];
       next[a] += delta[a];
-      if (!Inside(cell)) return false;
+      if (!Inside(cell)) return std::nullopt;
       const bool solid = Solid(cell);
-      if (solid && !previousSolid && HasFaces(cell, a)) return true;
+      if (solid && !previousSolid && HasFaces(cell, a)) return cell;
       previousSolid = solid;
     }
   }
@@ -98,12 +100,11 @@ class Grid {
   std::uint32_t dim_[3];
 };
 
-}  // namespace
-
-std::vector<std::uint8_t> FrontFaceCoverage(const VOXSPACE& volume, const PolarView& view,
-                                            FaceRule rule) {
+// Calls `seen(pixel, voxel)` for every pixel (rows from the top) whose ray
+// meets a front face.
+template <typename Seen>
+void MarchPixels(const VOXSPACE& volume, const PolarView& view, FaceRule rule, Seen seen) {
   const Grid grid(volume, rule);
-  std::vector<std::uint8_t> covered(static_cast<std::size_t>(view.width) * view.height, 0);
   const double f = 1 / std::tan(view.fovDegrees * M_PI / 360);
   // The eye in world coordinates, then in grid coordinates.
   Vec eye = EyeToWorld(view, {view.panX, view.panY, view.distance});
@@ -114,11 +115,26 @@ std::vector<std::uint8_t> FrontFaceCoverage(const VOXSPACE& volume, const PolarV
       const double ndcX = 2 * (column + 0.5) / view.width - 1;
       // One unit of the parameter is one unit of depth in front of the eye.
       const Vec dir = EyeToWorld(view, {ndcX * view.aspect / f, ndcY / f, -1});
-      if (grid.HitsFrontFace(eye, dir, view.zNear))
-        covered[static_cast<std::size_t>(row) * view.width + column] = 1;
+      if (const auto voxel = grid.FrontFace(eye, dir, view.zNear))
+        seen(static_cast<std::size_t>(row) * view.width + column, *voxel);
     }
   }
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> FrontFaceCoverage(const VOXSPACE& volume, const PolarView& view,
+                                            FaceRule rule) {
+  std::vector<std::uint8_t> covered(static_cast<std::size_t>(view.width) * view.height, 0);
+  MarchPixels(volume, view, rule, [&](std::size_t pixel, const Voxel&) { covered[pixel] = 1; });
   return covered;
+}
+
+std::vector<std::array<long, 3>> FrontFaceVoxels(const VOXSPACE& volume, const PolarView& view) {
+  std::vector<Voxel> voxels(static_cast<std::size_t>(view.width) * view.height, Voxel{-1, -1, -1});
+  MarchPixels(volume, view, FaceRule::kInterior,
+              [&](std::size_t pixel, const Voxel& voxel) { voxels[pixel] = voxel; });
+  return voxels;
 }
 
 void KeepBetween(VOXSPACE& volume, int axis, std::uint32_t lo, std::uint32_t hi) {

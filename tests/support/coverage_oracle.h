@@ -6,6 +6,7 @@
 // by its own border the eye sees nothing but culled back faces).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -31,6 +32,10 @@ enum class FaceRule { kInterior, kStripRuns };
 // One byte per pixel, rows from the top: 1 where a front face shows. The
 // volume is taken as the surface sees it (after any mirroring), with the
 // low corner of voxel i at i - dim / 2 on each axis.
+// The voxel (the volume's indices) whose front face each pixel shows, rows
+// from the top; {-1, -1, -1} where none does. Faces of the interior only.
+std::vector<std::array<long, 3>> FrontFaceVoxels(const VOXSPACE& volume, const PolarView& view);
+
 // A cut: empties every voxel whose index along `axis` is outside lo..hi
 // (the volume as stored, before any mirroring).
 void KeepBetween(VOXSPACE& volume, int axis, std::uint32_t lo, std::uint32_t hi);

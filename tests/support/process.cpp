@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <string>
 #include <thread>
 
 namespace {
@@ -122,6 +123,22 @@ bool HasChild(pid_t parent) {
 }
 
 }  // namespace
+
+long CpuTicks(pid_t pid) {
+  std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  std::getline(file, line);
+  // Fields after the command's closing parenthesis; utime and stime are
+  // the 14th and 15th of the whole line.
+  std::istringstream rest(line.substr(line.rfind(')') + 2));
+  std::string field;
+  long utime = 0, stime = 0;
+  for (int i = 3; i <= 15 && rest >> field; ++i) {
+    if (i == 14) utime = std::stol(field);
+    if (i == 15) stime = std::stol(field);
+  }
+  return utime + stime;
+}
 
 bool WaitUntilChildless(pid_t pid, std::chrono::milliseconds deadline) {
   const auto end = std::chrono::steady_clock::now() + deadline;

@@ -45,4 +45,7 @@ std::string ReadTextFile(const std::string& path);
 
 // Polls until the process has no child processes left (not even unreaped
 // ones), or the deadline passes; true when it has none.
+// User and system CPU time of a process, in clock ticks.
+long CpuTicks(pid_t pid);
+
 bool WaitUntilChildless(pid_t pid, std::chrono::milliseconds deadline = std::chrono::seconds(30));

@@ -80,10 +80,11 @@ int main(int argc, char** argv) {
     return Fail("no offscreen OpenGL context (Mesa's EGL surfaceless platform)");
   // The first frame is the picture unless the camera or keys change it.
   const ShotCamera camera{options->heading, options->elevation, options->distance};
-  const bool moved =
-      camera.Moves() || !options->keys.empty() || options->fit || !options->cuts.empty();
+  const bool moved = camera.Moves() || !options->keys.empty() || options->fit ||
+                     !options->cuts.empty() || !options->labels.empty() ||
+                     !options->hideLabels.empty();
   if (moved) {
-    CutShotVolume(options->cuts);
+    SelectShotVoxels(*options);
     MoveShotCamera(camera);
     if (options->fit) FitShotCamera(options->width, options->height);
     if (!TypeShotKeys(options->keys)) return Fail("the keys closed the window before the picture");

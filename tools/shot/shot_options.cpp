@@ -27,6 +27,8 @@ const char kShotUsage[] =
     "                         (0 fly camera, 1 quads, t texture, l lighting, ...)\n"
     "  --cut AXIS:LO:HI       keep the voxels LO..HI along AXIS (x, y or z, the file's\n"
     "                         own voxel indices); repeatable, as the keys ; [ ] do\n"
+    "  --labels V,V,...       show only the voxels of these values (labels), as key u\n"
+    "  --hide-labels V,V,...  hide the voxels of these values, as key h\n"
     "  --merged               start with merged faces (as key m), fewer polygons\n"
     "  --info                 print the face counts instead of rendering\n"
     "  --help                 this text\n"
@@ -82,6 +84,21 @@ bool ParseCut(const char* text, ShotCut& cut) {
   cut.lo = static_cast<std::uint32_t>(first);
   cut.hi = static_cast<std::uint32_t>(last);
   return true;
+}
+
+// Values 1..255 separated by commas.
+bool ParseLabels(const char* text, std::vector<int>& labels) {
+  const char* at = text;
+  for (;;) {
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(at, &end, 10);
+    if (end == at || errno != 0 || value < 1 || value > 255) return false;
+    labels.push_back(static_cast<int>(value));
+    if (*end == '\0') return true;
+    if (*end != ',') return false;
+    at = end + 1;
+  }
 }
 
 }  // namespace
@@ -164,6 +181,13 @@ std::optional<ShotOptions> ParseShotOptions(int argc, const char* const* argv, s
         return std::nullopt;
       }
       o.cuts.push_back(cut);
+    } else if (arg == "--labels" || arg == "--hide-labels") {
+      const char* v = value(arg.c_str());
+      if (!v) return std::nullopt;
+      if (!ParseLabels(v, arg == "--labels" ? o.labels : o.hideLabels)) {
+        error = arg + " wants values 1 to 255 separated by commas: " + v;
+        return std::nullopt;
+      }
     } else if (!arg.empty() && arg[0] == '-') {
       error = "unknown option " + arg + " (see --help)";
       return std::nullopt;

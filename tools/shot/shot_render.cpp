@@ -27,10 +27,14 @@ void MoveShotCamera(const ShotCamera& camera) {
   if (camera.distance) polarCam.distance = *camera.distance;
 }
 
-void CutShotVolume(const std::vector<ShotCut>& cuts) {
-  if (cuts.empty()) return;
+void SelectShotVoxels(const ShotOptions& options) {
   SurfaceRequest request = WantedSurface(rebuild);
-  for (const ShotCut& cut : cuts) {
+  if (!options.labels.empty()) {
+    request.selection.hidden.set();
+    for (const int label : options.labels) request.selection.hidden.reset(label);
+  }
+  for (const int label : options.hideLabels) request.selection.hidden.set(label);
+  for (const ShotCut& cut : options.cuts) {
     std::uint32_t lo = 0, hi = 0;  // a second cut on an axis keeps what both keep
     KeptFileRange(request.selection, fileAxes, cut.axis, lo, hi);
     KeepFileRange(request.selection, fileAxes, cut.axis, std::max(lo, cut.lo),

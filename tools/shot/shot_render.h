@@ -22,8 +22,9 @@ struct ShotCamera {
 };
 void MoveShotCamera(const ShotCamera& camera);
 
-// Keeps the voxels the cuts keep (the file's indices), as the cut keys do.
-void CutShotVolume(const std::vector<ShotCut>& cuts);
+// Keeps the voxels the options' cuts keep (the file's indices) and shows
+// or hides their labels, as the cut and label keys do.
+void SelectShotVoxels(const ShotOptions& options);
 
 // Types the characters in order as key commands; false when one of them
 // closed the window.

@@ -54,6 +54,9 @@ void TranslateWindowEvent(HWND window, const SDL_WindowEvent& e) {
     case SDL_WINDOWEVENT_EXPOSED:
       if (!platform::QueueHas(window, WM_PAINT)) platform::PostToQueue(window, WM_PAINT, 0, 0);
       break;
+    case SDL_WINDOWEVENT_LEAVE:
+      platform::PostToQueue(window, WM_MOUSELEAVE, 0, 0);
+      break;
     case SDL_WINDOWEVENT_FOCUS_GAINED:
       platform::PostToQueue(window, WM_ACTIVATE, WA_ACTIVE, 0);
       break;
