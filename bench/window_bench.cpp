@@ -6,7 +6,8 @@
 // frame shown; held-key speeds paced and unpaced; a drag's frame rate on a
 // 512^3 scan with and without the coarse copy; the first progress frame
 // and first full frame of 512^3 and 1024^3 volumes built on their own
-// thread; and the idle loop's CPU time.
+// thread; cut steps from the key to the frame of the new surface; and the
+// idle loop's CPU time.
 // Run under Xvfb: make bench does.
 #include <GL/gl.h>
 #include <SDL.h>
@@ -185,6 +186,42 @@ bool ShowVolume(const CubVolume& volume, const std::string& path) {
   return true;
 }
 
+// Seconds from a cut key (] on x's low plane) to the frame that shows the
+// surface it asked for, as the main loop has it: the key's own frame of
+// the old picture, the rebuild, the frame after; the median of `steps`.
+double CutStepSeconds(int steps) {
+  OnChar(mainWindow, ';', 0);
+  std::vector<double> times;
+  for (int step = 0; step < steps; ++step) {
+    const auto start = Clock::now();
+    OnChar(mainWindow, ']', 0);
+    while (RebuildPending(rebuild) && !TakeOverRebuild(rebuild))
+      std::this_thread::sleep_for(std::chrono::microseconds(500));
+    Display();
+    glFinish();
+    times.push_back(Seconds(Clock::now() - start));
+  }
+  OnChar(mainWindow, '\'', 0);
+  FinishRebuilds(rebuild);
+  return Median(times);
+}
+
+// The cut steps with merged faces and smooth shading off and on.
+void PrintCutSteps(const char* volume, int steps) {
+  for (const bool merged : {false, true})
+    for (const bool smooth : {false, true}) {
+      if (theSurface.merged != merged) OnChar(mainWindow, 'm', 0);
+      if (theSurface.smooth != smooth) OnChar(mainWindow, 's', 0);
+      FinishRebuilds(rebuild);
+      std::printf("cut step to its frame, %s, %s%s: median %.0f ms of %d\n", volume,
+                  merged ? "merged" : "strips", smooth ? ", smooth" : "",
+                  1000 * CutStepSeconds(steps), steps);
+    }
+  if (theSurface.merged) OnChar(mainWindow, 'm', 0);
+  if (theSurface.smooth) OnChar(mainWindow, 's', 0);
+  FinishRebuilds(rebuild);
+}
+
 // Seconds from the load of `volume` to the first progress frame (negative:
 // none, the build was quick) and to the first full frame, the build on its
 // own thread as the viewer has it.
@@ -254,6 +291,7 @@ int main() {
 
   if (theSurface.merged) OnChar(mainWindow, 'm', 0);
   FinishRebuilds(rebuild);
+  PrintCutSteps("181x217x181 scan", 20);
   if (!ShowVolume(MakeHeadPhantom(96), path)) return 1;  // the bundled sample's size
   const double largePaced = HeldKeyDegreesPerSecond(true);
   const double largeUnpaced = HeldKeyDegreesPerSecond(false);
@@ -272,6 +310,7 @@ int main() {
   setenv("QARMEL_UNPACED", "1", 1);
   StartFramePacing(framePacer, deviceContext);
   if (!ShowVolume(MakeScanPhantom(512, 512, 512, 1), path)) return 1;
+  PrintCutSteps("512^3 scan", 3);
   std::uint64_t bigFaces = 0;
   for (const QuadList& l : theSurface.quadLists) bigFaces += l.quadCount;
   if (BuildCoarseCopy()) {

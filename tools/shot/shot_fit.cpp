@@ -55,7 +55,9 @@ void Turn(const double (&p)[3], double (&out)[3]) {
 
 bool FitShotCamera(int width, int height) {
   Box box;
-  if (!theVolume || !SolidBox(*theVolume, theSurface.voxelSize, box)) return false;
+  // The voxels shown: cuts and hidden labels leave the rest out.
+  const VOXSPACE* shown = theSurface.voxSpace;
+  if (!shown || !SolidBox(*shown, theSurface.voxelSize, box)) return false;
   const double middle[3] = {(box.low[0] + box.high[0]) / 2, (box.low[1] + box.high[1]) / 2,
                             (box.low[2] + box.high[2]) / 2};
   double centre[3];
