@@ -27,6 +27,8 @@ T Load(const unsigned char* bytes, bool swapped) {
   return value;
 }
 
+std::function<void(double)> scanValueListener;
+
 // Stored values of type T to voxel bytes. Types of one or two bytes go
 // through a table of every stored value's voxel, computed once with the
 // same arithmetic, so the rule runs 64 Ki times at most instead of once a
@@ -47,6 +49,7 @@ class Classifier {
                   unsigned char* out) const {
     for (std::size_t i = 0; i < count; ++i) {
       const T value = Load<T>(stored + i * stride, layout_.swapped);
+      if (scanValueListener) scanValueListener(Scaled(value));
       if constexpr (sizeof(T) <= 2) {
         using Pattern = std::conditional_t<sizeof(T) == 1, std::uint8_t, std::uint16_t>;
         Pattern pattern;
@@ -59,13 +62,15 @@ class Classifier {
   }
 
  private:
-  std::uint8_t Classify(T value) const {
+  std::uint8_t Classify(T value) const { return rule_(Scaled(value)); }
+
+  double Scaled(T value) const {
     // Stored values that are not finite count as 0, as NIfTI's own library
     // reads them.
     if constexpr (std::is_floating_point_v<T>) {
       if (!std::isfinite(value)) value = 0;
     }
-    return rule_(static_cast<double>(value) * layout_.slope + layout_.intercept);
+    return static_cast<double>(value) * layout_.slope + layout_.intercept;
   }
 
   const ScanLayout& layout_;
@@ -179,3 +184,11 @@ std::uint8_t KeptVoxelValue(double value) {
 }
 
 std::uint8_t NonZeroLabel(double value) { return value != 0 ? KeptVoxelValue(value) : 0; }
+
+void SetScanValueListener(std::function<void(double)> listener) {
+  scanValueListener = std::move(listener);
+}
+
+void TellScanValue(double value) {
+  if (scanValueListener) scanValueListener(value);
+}

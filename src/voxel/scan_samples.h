@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "voxel/byte_source.h"
@@ -24,6 +25,13 @@ std::string CheckScanSize(const ScanLayout& layout, std::uint64_t available, con
 std::string ReadScanSamples(ByteSource& source, const ScanLayout& layout, const ScanVoxelRule& rule,
                             const ScanVoxelBuffer& buffer, VolumeFacts& facts,
                             const std::string& path);
+
+// While set, told every value read (slope and intercept applied; values
+// that are not finite as 0), voxel by voxel: what cubconvert reports of
+// the values. None by default; one reader at a time.
+void SetScanValueListener(std::function<void(double)> listener);
+// The raw reader's share of it: tells the listener a value, if any.
+void TellScanValue(double value);
 
 // A solid value's byte when values are kept: rounded and clamped to
 // 1..255 (not a number gives 1).

@@ -6,6 +6,7 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -124,6 +125,35 @@ TEST_F(CubConvert, LabelsAndRawInput) {
                dir.File("r.cub"), "--threshold", "256", "--keep-values"});
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(Voxels(dir.File("r.cub")), CoreMask(255));  // clamped
+}
+
+// Before converting, the values are told: their range, Otsu's threshold
+// and ten histogram lines; --threshold auto takes that threshold, and a
+// threshold above every value is an error unless --allow-empty.
+TEST_F(CubConvert, ValuesAreToldAndAnEmptySelectionIsAnError) {
+  std::vector<std::int16_t> values = Core<std::int16_t>(900, 100);
+  values[0] = 0;
+  NiftiFields int16;
+  int16.datatype = 4, int16.bitpix = 16;
+  const std::string input = dir.Write("v.nii", MakeNifti<std::int16_t>(int16, values));
+  ToolRun r = Convert({input, "-o", dir.File("auto.cub"), "--threshold", "auto"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("values: 0 to 900; 63 other than 0, from 100 to 900\nOtsu threshold: "),
+            std::string::npos)
+      << r.out;
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '#'), 40 + 6) << "bars for 55 and 8 values";
+  EXPECT_EQ(Voxels(dir.File("auto.cub")), CoreMask(1));
+
+  for (const bool allowed : {false, true}) {
+    std::vector<std::string> args = {input, "-o", dir.File("none.cub"), "--threshold", "901"};
+    if (allowed) args.push_back("--allow-empty");
+    r = Convert(args);
+    EXPECT_EQ(r.code, allowed ? 0 : 1);
+    EXPECT_EQ(std::filesystem::exists(dir.File("none.cub")), allowed);
+    if (!allowed) {
+      EXPECT_EQ(r.err, "cubconvert: no voxel selected: values range from 0 to 900\n");
+    }
+  }
 }
 
 TEST_F(CubConvert, BadInputEndsWith1AndWritesNothing) {

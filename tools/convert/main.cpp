@@ -27,6 +27,7 @@
 #include "volume_source.h"
 #include "voxel/load_progress.h"
 #include "voxel/scan_samples.h"
+#include "voxel/value_histogram.h"
 
 namespace {
 
@@ -46,7 +47,8 @@ const char kUsage[] =
     "NIfTI-2 is not supported.\n"
     "\n"
     "Selection of the solid voxels (default --nonzero):\n"
-    "  --threshold T     values of at least T\n"
+    "  --threshold T     values of at least T; auto: the threshold Otsu's method\n"
+    "                    picks from the values other than 0\n"
     "  --range LO:HI     values from LO to HI (LO no more than HI)\n"
     "  --label N[,N...]  values equal to one of the labels\n"
     "  --nonzero         values other than 0\n"
@@ -57,11 +59,14 @@ const char kUsage[] =
     "                    - for standard output (the summary then goes to standard\n"
     "                    error); anything else is refused\n"
     "  --keep-values     write each solid voxel's value clamped to 1..255, not 1\n"
+    "  --allow-empty     write a volume with no solid voxel (else an error)\n"
     "  --keep-grid       keep a scan's voxel grid, not resampled (the viewer will\n"
     "                    draw its voxels as cubes)\n"
     "  --                the next argument is the input, even if it starts with -\n"
     "  --help, --version\n"
     "\n"
+    "Before converting it prints the range of the values, Otsu's threshold and a\n"
+    "histogram of the values other than 0.\n"
     "Errors go to standard error with exit code 1; no file is left half-written.\n";
 
 int Fail(const std::string& message) {
@@ -107,6 +112,8 @@ struct Options {
   std::string input, output;
   bool raw = false;
   bool keepGrid = false;
+  bool autoThreshold = false;  // --threshold auto: Otsu's threshold of the values
+  bool allowEmpty = false;
   RawLayout layout;
   Selection selection;
 };
@@ -168,7 +175,10 @@ std::string Parse(int argc, char** argv, Options& o, bool& done) {
         return "--endian wants little or big";
       o.layout.bigEndian = std::strcmp(next, "big") == 0;
     } else if (a == "--threshold") {
-      if (!need() || !Number(next, o.selection.low)) return "--threshold needs a number";
+      if (!need()) return "--threshold needs a number or auto";
+      o.autoThreshold = std::strcmp(next, "auto") == 0;
+      if (!o.autoThreshold && !Number(next, o.selection.low))
+        return "--threshold needs a number or auto";
       o.selection.kind = Selection::kThreshold;
     } else if (a == "--range") {
       if (!need()) return "--range needs LO:HI";
@@ -200,6 +210,8 @@ std::string Parse(int argc, char** argv, Options& o, bool& done) {
       o.selection.keepValues = true;
     } else if (a == "--keep-grid") {
       o.keepGrid = true;
+    } else if (a == "--allow-empty") {
+      o.allowEmpty = true;
     } else if (!a.empty() && a[0] == '-') {
       return "unknown option " + a + " (see --help)";
     } else if (o.input.empty()) {
@@ -425,6 +437,21 @@ std::string FitToCubes(const Options& o, const VolumeFacts& facts, VoxelVolume& 
   return {};
 }
 
+// The values' range, Otsu's threshold and the text histogram.
+void PrintValues(std::FILE* out, const ValueRange& range, const ValueHistogram& fine,
+                 const ValueHistogram& shown) {
+  if (!range.Any()) return;
+  std::fprintf(out, "values: %g to %g", range.lowest, range.highest);
+  if (range.nonZero == 0) {
+    std::fprintf(out, ", none other than 0\n");
+    return;
+  }
+  std::fprintf(out, "; %llu other than 0, from %g to %g\nOtsu threshold: %g\n",
+               static_cast<unsigned long long>(range.nonZero), range.lowestNonZero,
+               range.highestNonZero, fine.OtsuThreshold());
+  std::fputs(shown.Text(40).c_str(), out);
+}
+
 int Convert(const Options& o) {
   Output output;
   if (std::string e = output.Prepare(o.output); !e.empty()) return Fail(e);
@@ -444,28 +471,61 @@ int Convert(const Options& o) {
   // A scan's reading shows a bar on a terminal when it takes over a second.
   platform::TerminalProgress bar("cubconvert: reading");
   SetLoadProgressListener([&bar](double share) { bar.Update(share); });
-  const std::string error = o.raw ? ReadRaw(o.input, o.layout, o.selection, volume, progress)
-                                  : ReadScan(o.input, o.selection, volume, facts);
+  auto read = [&](const VoxelRule& rule) {
+    return o.raw ? ReadRaw(o.input, o.layout, rule, volume, progress)
+                 : ReadScan(o.input, rule, volume, facts);
+  };
+  // The values first: their range, then their histogram, read again (the
+  // selection waits for it with --threshold auto). The readers tell each
+  // value; a rule sees only the distinct ones.
+  const auto nothing = [](double) { return std::uint8_t{0}; };
+  ValueRange range;
+  SetScanValueListener([&range](double v) { range.Note(v); });
+  std::string error = read(nothing);
+  volume = {};
+  ValueHistogram fine(range.lowestNonZero, range.highestNonZero, 256);
+  ValueHistogram tenBins(range.lowestNonZero, range.highestNonZero, 10);
+  SetScanValueListener([&](double v) {
+    if (v != 0 && !std::isnan(v)) fine.Add(v), tenBins.Add(v);
+  });
+  Selection selection = o.selection;
+  if (error.empty() && o.autoThreshold) {
+    error = read(nothing);
+    volume = {};
+    selection.low = fine.OtsuThreshold();
+    SetScanValueListener(nullptr);  // counted once
+  }
+  if (error.empty()) error = read(selection);
+  SetScanValueListener(nullptr);
   SetLoadProgressListener(nullptr);
   if (!error.empty()) return Fail(error);
+  // Standard output may be the CUB file itself.
+  std::FILE* summary = output.IsStandardOutput() ? stderr : stdout;
+  PrintValues(summary, range, fine, tenBins);
+  if (o.autoThreshold) std::fprintf(summary, "threshold auto: %g\n", selection.low);
   std::string note;  // what became of a scan's voxel size
   if (!o.raw) {
     if (std::string e = FitToCubes(o, facts, volume, note); !e.empty()) return Fail(e);
   }
+  const std::uint64_t voxelCount = volume.Count();
+  const std::uint8_t* voxels = volume.voxels.get();
+  const std::uint64_t solid = voxelCount - static_cast<std::uint64_t>(std::count(
+                                               voxels, voxels + voxelCount, std::uint8_t{0}));
+  // A threshold beyond the values must not pass for a conversion.
+  if (solid == 0 && !o.allowEmpty) {
+    char message[128];
+    std::snprintf(message, sizeof message, "no voxel selected: values range from %g to %g",
+                  range.Any() ? range.lowest : 0.0, range.Any() ? range.highest : 0.0);
+    return Fail(message);
+  }
   if (std::string e = output.Write(volume); !e.empty()) return Fail(e);
 
-  const std::uint64_t count = volume.Count();
-  const std::uint8_t* voxels = volume.voxels.get();
-  const std::uint64_t solid =
-      count - static_cast<std::uint64_t>(std::count(voxels, voxels + count, std::uint8_t{0}));
   // The viewer's own census of exposed faces (of the volume as stored).
-  VOXSPACE view{volume.dimX, volume.dimY, volume.dimZ, 8, 0, count, volume.voxels.get()};
+  VOXSPACE view{volume.dimX, volume.dimY, volume.dimZ, 8, 0, voxelCount, volume.voxels.get()};
   OGLcuberille surface;
   surface.voxSpace = &view;
   const std::uint32_t faces = surface.CountFaces();
   const QuadList* q = surface.quadLists;
-  // Standard output may be the CUB file itself.
-  std::FILE* summary = output.IsStandardOutput() ? stderr : stdout;
   if (!note.empty()) std::fprintf(summary, "%s\n", note.c_str());
   std::fprintf(summary,
                "%s: %u x %u x %u, %llu solid voxels, %u exposed faces (left %u, right %u, down "

@@ -11,6 +11,7 @@
 
 #include "platform/common/regular_file.h"
 #include "voxel/scan_file.h"
+#include "voxel/scan_samples.h"
 
 namespace {
 
@@ -115,6 +116,7 @@ std::string ReadRaw(const std::string& path, const RawLayout& layout, const Voxe
           break;
         }
       }
+      TellScanValue(v);
       out.voxels.get()[done + i] = rule(v);
     }
     done += values;
