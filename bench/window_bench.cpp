@@ -6,7 +6,7 @@
 // frame shown; held-key speeds paced and unpaced; a drag's frame rate on a
 // 512^3 scan with and without the coarse copy; the first progress frame
 // and first full frame of 512^3 and 1024^3 volumes built on their own
-// thread; cut steps from the key to the frame of the new surface; and the
+// thread; cut and threshold steps from the key to the frame of the new surface; and the
 // idle loop's CPU time.
 // Run under Xvfb: make bench does.
 #include <GL/gl.h>
@@ -186,36 +186,56 @@ bool ShowVolume(const CubVolume& volume, const std::string& path) {
   return true;
 }
 
-// Seconds from a cut key (] on x's low plane) to the frame that shows the
-// surface it asked for, as the main loop has it: the key's own frame of
-// the old picture, the rebuild, the frame after; the median of `steps`.
-double CutStepSeconds(int steps) {
-  OnChar(mainWindow, ';', 0);
+// Seconds from a key to the frame that shows the surface it asked for, as
+// the main loop has it: the key's own frame of the old picture, the
+// rebuild, the frame after; the median of `steps` presses.
+double StepSeconds(char key, int steps) {
   std::vector<double> times;
   for (int step = 0; step < steps; ++step) {
     const auto start = Clock::now();
-    OnChar(mainWindow, ']', 0);
+    OnChar(mainWindow, static_cast<unsigned char>(key), 0);
     while (RebuildPending(rebuild) && !TakeOverRebuild(rebuild))
       std::this_thread::sleep_for(std::chrono::microseconds(500));
     Display();
     glFinish();
     times.push_back(Seconds(Clock::now() - start));
   }
-  OnChar(mainWindow, '\'', 0);
-  FinishRebuilds(rebuild);
   return Median(times);
 }
 
-// The cut steps with merged faces and smooth shading off and on.
-void PrintCutSteps(const char* volume, int steps) {
+// Cut steps: ] on x's low plane, then every cut removed.
+double CutStepSeconds(int steps) {
+  OnChar(mainWindow, ';', 0);
+  const double seconds = StepSeconds(']', steps);
+  OnChar(mainWindow, '\'', 0);
+  FinishRebuilds(rebuild);
+  return seconds;
+}
+
+// Threshold steps: , from Otsu's threshold, then the volume as it was.
+double ThresholdStepSeconds(int steps) {
+  const VoxelSelection before = WantedSurface(rebuild).selection;
+  OnChar(mainWindow, '.', 0);
+  FinishRebuilds(rebuild);
+  const double seconds = StepSeconds(',', steps);
+  RequestSurface(rebuild, {WantedLook(rebuild), before});
+  FinishRebuilds(rebuild);
+  return seconds;
+}
+
+// The cut and threshold steps with merged faces and smooth shading off and on.
+void PrintSteps(const char* volume, int steps) {
   for (const bool merged : {false, true})
     for (const bool smooth : {false, true}) {
       if (theSurface.merged != merged) OnChar(mainWindow, 'm', 0);
       if (theSurface.smooth != smooth) OnChar(mainWindow, 's', 0);
       FinishRebuilds(rebuild);
-      std::printf("cut step to its frame, %s, %s%s: median %.0f ms of %d\n", volume,
-                  merged ? "merged" : "strips", smooth ? ", smooth" : "",
+      const char* look =
+          merged ? (smooth ? "merged, smooth" : "merged") : (smooth ? "strips, smooth" : "strips");
+      std::printf("cut step to its frame, %s, %s: median %.0f ms of %d\n", volume, look,
                   1000 * CutStepSeconds(steps), steps);
+      std::printf("threshold step to its frame, %s, %s: median %.0f ms of %d\n", volume, look,
+                  1000 * ThresholdStepSeconds(steps), steps);
     }
   if (theSurface.merged) OnChar(mainWindow, 'm', 0);
   if (theSurface.smooth) OnChar(mainWindow, 's', 0);
@@ -291,7 +311,7 @@ int main() {
 
   if (theSurface.merged) OnChar(mainWindow, 'm', 0);
   FinishRebuilds(rebuild);
-  PrintCutSteps("181x217x181 scan", 20);
+  PrintSteps("181x217x181 scan", 20);
   if (!ShowVolume(MakeHeadPhantom(96), path)) return 1;  // the bundled sample's size
   const double largePaced = HeldKeyDegreesPerSecond(true);
   const double largeUnpaced = HeldKeyDegreesPerSecond(false);
@@ -310,7 +330,7 @@ int main() {
   setenv("QARMEL_UNPACED", "1", 1);
   StartFramePacing(framePacer, deviceContext);
   if (!ShowVolume(MakeScanPhantom(512, 512, 512, 1), path)) return 1;
-  PrintCutSteps("512^3 scan", 3);
+  PrintSteps("512^3 scan", 3);
   std::uint64_t bigFaces = 0;
   for (const QuadList& l : theSurface.quadLists) bigFaces += l.quadCount;
   if (BuildCoarseCopy()) {

@@ -22,5 +22,6 @@ struct AppSettings {
   bool texturing = false;
   bool showAxes = false;
   bool showFps = false;
-  int cutPlane = -1;  // the plane the cut keys move (view_keys.h); none chosen
+  int cutPlane = -1;           // the plane the cut keys move (view_keys.h); none chosen
+  bool intensityScan = false;  // a scan of intensities, not labels: starts in threshold mode
 };

@@ -11,6 +11,7 @@
 #include "app/frame_pacer.h"
 #include "app/rebuild.h"
 #include "app/stand_in.h"
+#include "app/threshold_keys.h"
 #include "camera/ogl_camera.h"
 #include "input/frame_clock.h"
 #include "input/input_state.h"
@@ -20,6 +21,7 @@
 #include "render/scene_setup.h"
 #include "surface/ogl_cuberille.h"
 #include "voxel/file_axes.h"
+#include "voxel/source_values.h"
 #include "voxel/voxspace.h"
 
 constexpr std::size_t kExeDirectorySize = 256;
@@ -38,7 +40,8 @@ extern HGLRC glContext;     // none exactly while no context is current: nothing
 extern HGLRC listContext;   // shares glContext's lists; a second thread compiles half of them in it
 extern HGLRC buildContext;  // shares them too: geometry is built in it on other threads
 extern HPALETTE palette;    // made at WM_CREATE when the format needs one, deleted at WM_DESTROY
-extern VOXSPACE* theVolume;  // owned by the shell from load to WM_DESTROY
+extern VOXSPACE* theVolume;        // owned by the shell from load to WM_DESTROY
+extern SourceValues sourceValues;  // a scan's stored values beside it, when kept at load
 
 extern char exeDirectory[kExeDirectorySize];      // with its trailing '/', or empty
 extern char inputPath[kInputPathSize];            // the volume file being viewed, CUB or a scan
@@ -53,6 +56,7 @@ extern StandIn standIn;                           // the coarse copy drawn while
 extern DrawnView drawnView;                       // the last frame's transforms, for picking
 extern CursorPick cursorPick;                     // the voxel under the cursor, in the title
 extern FileAxes fileAxes;                         // the file's voxel indices, set at load
+extern VolumeValues volumeValues;                 // their range and Otsu's threshold, when asked
 extern Rebuild rebuild;                           // the geometry asked for since the first frame
 extern std::mutex buildContextInUse;  // held by the thread that has buildContext current
 

@@ -2,6 +2,8 @@
 
 #include <GL/glu.h>
 
+#include <cstdio>
+
 #include "app/app_state.h"
 #include "app/window_title.h"
 #include "surface/voxel_pick.h"
@@ -17,12 +19,21 @@ std::uint8_t ValueAt(const VOXSPACE& volume, const std::array<std::uint32_t, 3>&
                                     (voxel[1] + std::uint64_t{volume.dimY} * voxel[2])];
 }
 
+// The voxel's value as the file stores it: the kept value, else its byte
+// (the shown copy's bytes may stand in for a value of 0 above a threshold).
+std::string ValueText(const std::array<std::uint32_t, 3>& voxel) {
+  if (!sourceValues.Any()) return std::to_string(ValueAt(*theVolume, voxel));
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", sourceValues.At(voxel[0], voxel[1], voxel[2]));
+  return text;
+}
+
 std::string FieldFor(const std::optional<std::array<std::uint32_t, 3>>& voxel) {
   if (!voxel) return {};
   std::uint32_t file[3];
   fileAxes.FileVoxel(voxel->data(), file);
-  return std::to_string(ValueAt(*theSurface.voxSpace, *voxel)) + " at " + std::to_string(file[0]) +
-         "," + std::to_string(file[1]) + "," + std::to_string(file[2]);
+  return ValueText(*voxel) + " at " + std::to_string(file[0]) + "," + std::to_string(file[1]) +
+         "," + std::to_string(file[2]);
 }
 
 }  // namespace
@@ -84,5 +95,5 @@ std::optional<std::array<std::uint32_t, 3>> VoxelUnderPixel(int x, int y) {
 std::optional<std::uint8_t> ValueUnderCursor(const CursorPick& pick) {
   const auto voxel = VoxelUnderPixel(pick.x, pick.y);
   if (!voxel) return std::nullopt;
-  return ValueAt(*theSurface.voxSpace, *voxel);
+  return ValueAt(*theVolume, *voxel);
 }

@@ -62,7 +62,7 @@ void ShowFirstFrameWhileBuilding() {
       std::lock_guard<std::mutex> lock(buildContextInUse);
       if (wglMakeCurrent(deviceContext, buildContext)) {
         MirrorVoxSpaceZ(theVolume);  // the file's first slice becomes the last
-        theSurface.SetVoxSpace(theVolume);
+        theSurface.SetVoxSpace(VoxelsAtStart(rebuild));
         glFinish();
         wglMakeCurrent(nullptr, nullptr);
       }

@@ -8,7 +8,10 @@
 
 #include "platform/common/terminal_progress.h"
 #include "platform/winapi.h"
+#include "surface/label_palette.h"
+#include "voxel/label_volume.h"
 #include "voxel/load_progress.h"
+#include "voxel/scan_file.h"
 #include "voxel/voxel_file.h"
 
 namespace {
@@ -69,10 +72,16 @@ bool LoadVolumeFile(const char* path, VolumeFacts* factsOut) {
     // On a terminal, a load of over a second shows a bar on stderr.
     platform::TerminalProgress bar(std::string("loading ") + (slash ? slash + 1 : path));
     SetLoadProgressListener([&bar](double share) { bar.Update(share); });
+    sourceValues.Clear();
+    volumeValues = {};
+    KeepSourceValues(&sourceValues);
     theVolume = LoadVoxelFile(path, facts);
+    KeepSourceValues(nullptr);
     SetLoadProgressListener(nullptr);
   }
   if (theVolume) {
+    appSettings.intensityScan = ScanFileKind(path) != ScanKind::kNone &&
+                                !IsLabelVolume(*theVolume, facts, !PaletteFileFor(path).empty());
     theSurface.SetVoxelSpacing(facts.spacing);
     const std::uint32_t dims[3] = {theVolume->dimX, theVolume->dimY, theVolume->dimZ};
     fileAxes = FileAxesOf(facts, dims);

@@ -172,6 +172,14 @@ const KeyCommand kKeyCommands[] = {
      " [u] \t the label under the cursor alone \n"},
     {'e', [](HWND) { ShowEveryLabel(); }, kTitle, '\0', nullptr,
      " [e] \t the labels all shown again \n"},
+    // The threshold: the first press starts at Otsu's. [<] and [>] are too
+    // wide for the tab stop: they share the lines of [,] and [.].
+    {',', [](HWND) { StepThreshold(-0.01); }, kTitle, '\0', nullptr,
+     " [,] \t the threshold down by 1%, [<] by 0.1% \n"},
+    {'.', [](HWND) { StepThreshold(0.01); }, kTitle, '\0', nullptr,
+     " [.] \t the threshold up by 1%, [>] by 0.1% \n"},
+    {'<', [](HWND) { StepThreshold(-0.001); }, kTitle, '\0', nullptr, nullptr},
+    {'>', [](HWND) { StepThreshold(0.001); }, kTitle, '\0', nullptr, nullptr},
 
     // Boxes, the camera step and quitting: nothing to redraw.
     {VK_RETURN, ShowHelp, kNone, '\0', nullptr, nullptr},  // Enter types its own code

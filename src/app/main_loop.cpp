@@ -161,7 +161,7 @@ void ShowFirstFrame() {
   theSurface.SetRenderMethod(TRISTRIP_DISPLIST);
   theSurface.directionsBuilt = 0;  // what the build has done, not the empty lists just made
   MirrorVoxSpaceZ(theVolume);      // the file's first slice becomes the last
-  theSurface.SetVoxSpace(theVolume);
+  theSurface.SetVoxSpace(VoxelsAtStart(rebuild));
   theSurface.fastLighting = 1;
   Display();
 }

@@ -22,7 +22,7 @@ constexpr auto kQuietBuild = std::chrono::milliseconds(500);
 // or hidden, else its selected copy (none: no memory).
 VOXSPACE* VolumeFor(const VoxelSelection& selection) {
   if (selection.Whole()) return theVolume;
-  VOXSPACE* selected = SelectVoxels(*theVolume, selection);
+  VOXSPACE* selected = SelectVoxels(*theVolume, selection, &sourceValues);
   if (!selected) std::fputs("not enough memory for the cut: the picture stays as it was\n", stderr);
   return selected;
 }
@@ -131,6 +131,20 @@ void StartBuilder(Rebuild& rebuild) {
 }
 
 }  // namespace
+
+VOXSPACE* SelectAtStart(Rebuild& rebuild, const VoxelSelection& selection) {
+  VOXSPACE* volume = VolumeFor(selection);
+  if (!volume) return theVolume;
+  FreeSelected(rebuild.shownVolume);
+  rebuild.shownSelection = selection;
+  rebuild.shownVolume = volume == theVolume ? nullptr : volume;
+  return volume;
+}
+
+VOXSPACE* VoxelsAtStart(Rebuild& rebuild) {
+  if (!theVolume || !appSettings.intensityScan) return theVolume;
+  return SelectAtStart(rebuild, ThresholdAtOtsu({}));
+}
 
 bool RebuildPending(const Rebuild& rebuild) {
   return rebuild.builder.joinable() || rebuild.waiting;

@@ -55,6 +55,14 @@ struct Rebuild {
   }
 };
 
+// The voxels the first surface is built from, the volume mirrored: the
+// volume itself, or for an intensity scan those at Otsu's threshold (the
+// selection shown from then on).
+VOXSPACE* VoxelsAtStart(Rebuild& rebuild);
+// The voxels of `selection` become those shown before any surface is built
+// (qarmel-shot's options); the volume itself when memory is short.
+VOXSPACE* SelectAtStart(Rebuild& rebuild, const VoxelSelection& selection);
+
 // What the keys change: the request made last, built or not.
 SurfaceRequest WantedSurface(const Rebuild& rebuild);
 SurfaceLook WantedLook(const Rebuild& rebuild);

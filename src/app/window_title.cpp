@@ -67,7 +67,7 @@ std::string TitleLetters() {
 
 void UpdateWindowTitle(HWND window) {
   std::vector<std::string> fields;
-  for (std::string field : {CutField(), LabelField(), cursorPick.field})
+  for (std::string field : {CutField(), LabelField(), ThresholdField(), cursorPick.field})
     if (!field.empty()) fields.push_back(std::move(field));
   SetWindowTextA(window, ComposeTitle(inputFileName, TitleLetters(), fields).c_str());
 }

@@ -98,8 +98,9 @@ std::uint64_t TiledSlices(const AxisPlacement& placement, std::uint64_t storedBy
   return std::clamp<std::uint64_t>(kSlabBytes / slice, 1, kMostSlabSlices);
 }
 
+template <typename T>
 void PlaceSlices(const AxisPlacement& placement, std::uint64_t firstSlice, std::uint64_t count,
-                 const unsigned char* bytes, unsigned char* out) {
+                 const T* bytes, T* out) {
   // The storage axis that runs along drawn x (j or k: i does not, or the
   // rows would be copied whole), and the one left.
   const int along = placement.step[1] == 1 || placement.step[1] == -1 ? 1 : 2;
@@ -114,9 +115,9 @@ void PlaceSlices(const AxisPlacement& placement, std::uint64_t firstSlice, std::
       for (std::uint64_t t0 = 0; t0 < n[along]; t0 += kTile) {
         const std::uint64_t t1 = std::min(n[along], t0 + kTile);
         for (std::uint64_t i = i0; i < i1; ++i) {
-          const unsigned char* from = bytes + i + c * sourceStride[across];
-          unsigned char* to = out + first + static_cast<std::int64_t>(i) * step[0] +
-                              static_cast<std::int64_t>(c) * step[across];
+          const T* from = bytes + i + c * sourceStride[across];
+          T* to = out + first + static_cast<std::int64_t>(i) * step[0] +
+                  static_cast<std::int64_t>(c) * step[across];
           for (std::uint64_t t = t0; t < t1; ++t)
             to[static_cast<std::int64_t>(t) * step[along]] = from[t * sourceStride[along]];
         }
@@ -125,8 +126,9 @@ void PlaceSlices(const AxisPlacement& placement, std::uint64_t firstSlice, std::
   }
 }
 
-void PlaceVoxels(const AxisPlacement& placement, std::uint64_t first, const unsigned char* bytes,
-                 std::size_t count, unsigned char* out) {
+template <typename T>
+void PlaceVoxels(const AxisPlacement& placement, std::uint64_t first, const T* bytes,
+                 std::size_t count, T* out) {
   const std::uint64_t n0 = placement.storageDims[0], n1 = placement.storageDims[1];
   std::uint64_t i0 = first % n0, i1 = (first / n0) % n1;
   const std::uint64_t i2 = first / (n0 * n1);
@@ -140,7 +142,7 @@ void PlaceVoxels(const AxisPlacement& placement, std::uint64_t first, const unsi
     const std::size_t run =
         static_cast<std::size_t>(std::min<std::uint64_t>(n0 - i0, count - done));
     if (step[0] == 1) {
-      std::memcpy(out + at, bytes + done, run);
+      std::memcpy(out + at, bytes + done, run * sizeof(T));
     } else {
       for (std::size_t v = 0; v < run; ++v)
         out[at + static_cast<std::int64_t>(v) * step[0]] = bytes[done + v];
@@ -156,3 +158,13 @@ void PlaceVoxels(const AxisPlacement& placement, std::uint64_t first, const unsi
     at += step[2] - static_cast<std::int64_t>(n1) * step[1];
   }
 }
+
+// Voxel bytes, and the stored values kept beside them (by their width).
+#define QARMEL_PLACE(T)                                                                           \
+  template void PlaceSlices<T>(const AxisPlacement&, std::uint64_t, std::uint64_t, const T*, T*); \
+  template void PlaceVoxels<T>(const AxisPlacement&, std::uint64_t, const T*, std::size_t, T*);
+QARMEL_PLACE(std::uint8_t)
+QARMEL_PLACE(std::uint16_t)
+QARMEL_PLACE(std::uint32_t)
+QARMEL_PLACE(std::uint64_t)
+#undef QARMEL_PLACE

@@ -42,12 +42,15 @@ PatientAxes FromLps(const PatientAxes& lps);
 // each line is filled before it is left.
 std::uint64_t TiledSlices(const AxisPlacement& placement, std::uint64_t storedBytes);
 
-// Stores `count` whole slices of voxel bytes, the first being slice
-// `firstSlice`, in their drawn places in `out`, tile by tile.
+// Stores `count` whole slices of voxels (bytes, or stored values of T's
+// width), the first being slice `firstSlice`, in their drawn places in
+// `out`, tile by tile. T: an unsigned type of 1, 2, 4 or 8 bytes.
+template <typename T>
 void PlaceSlices(const AxisPlacement& placement, std::uint64_t firstSlice, std::uint64_t count,
-                 const unsigned char* bytes, unsigned char* out);
+                 const T* bytes, T* out);
 
-// Stores `count` voxel bytes of consecutive storage order, the first at
+// Stores `count` voxels of consecutive storage order, the first at
 // storage offset `first` (i fastest), in their drawn places in `out`.
-void PlaceVoxels(const AxisPlacement& placement, std::uint64_t first, const unsigned char* bytes,
-                 std::size_t count, unsigned char* out);
+template <typename T>
+void PlaceVoxels(const AxisPlacement& placement, std::uint64_t first, const T* bytes,
+                 std::size_t count, T* out);

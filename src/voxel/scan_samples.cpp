@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <type_traits>
@@ -9,6 +10,7 @@
 
 #include "voxel/load_progress.h"
 #include "voxel/patient_axes.h"
+#include "voxel/source_values.h"
 
 namespace {
 
@@ -44,11 +46,13 @@ class Classifier {
     }
   }
 
-  // `count` voxels whose first values lie `stride` bytes apart.
+  // `count` voxels whose first values lie `stride` bytes apart; with
+  // `natives`, their values in the machine's byte order too.
   void operator()(const unsigned char* stored, std::size_t stride, std::size_t count,
-                  unsigned char* out) const {
+                  unsigned char* out, unsigned char* natives) const {
     for (std::size_t i = 0; i < count; ++i) {
       const T value = Load<T>(stored + i * stride, layout_.swapped);
+      if (natives) std::memcpy(natives + i * sizeof(T), &value, sizeof(T));
       if (scanValueListener) scanValueListener(Scaled(value));
       if constexpr (sizeof(T) <= 2) {
         using Pattern = std::conditional_t<sizeof(T) == 1, std::uint8_t, std::uint16_t>;
@@ -78,10 +82,19 @@ class Classifier {
   std::vector<std::uint8_t> table_;
 };
 
+// Stored values of T's width, as the unsigned type placed.
+template <typename T>
+using Bits = std::conditional_t<
+    sizeof(T) == 1, std::uint8_t,
+    std::conditional_t<sizeof(T) == 2, std::uint16_t,
+                       std::conditional_t<sizeof(T) == 4, std::uint32_t, std::uint64_t>>>;
+
 template <typename T>
 std::string ReadTyped(ByteSource& source, const ScanLayout& layout, const ScanVoxelRule& rule,
                       const AxisPlacement& placement, unsigned char* out, const std::string& path) {
   const Classifier<T> classify(layout, rule);
+  SourceValues* const kept = KeptSourceValues();
+  auto* const keptOut = kept && kept->Any() ? static_cast<Bits<T>*>(kept->Samples()) : nullptr;
   const std::size_t stride = sizeof(T) * static_cast<std::size_t>(layout.components);
   // Permuted orders go in whole slices, tile by tile; others in blocks.
   const std::uint64_t sliceVoxels = layout.dims[0] * layout.dims[1];
@@ -91,15 +104,20 @@ std::string ReadTyped(ByteSource& source, const ScanLayout& layout, const ScanVo
       count, slices ? slices * sliceVoxels : std::max<std::size_t>(1, kBlockBytes / stride)));
   std::vector<unsigned char> block(perBlock * stride);
   std::vector<unsigned char> voxels(perBlock);
+  std::vector<Bits<T>> natives(keptOut ? perBlock : 0);
   for (std::uint64_t done = 0; done < count;) {
     const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(count - done, perBlock));
     if (!source.Read(block.data(), n * stride))
       return source.Failure("the voxel data of " + path + " is cut short");
-    classify(block.data(), stride, n, voxels.data());
+    classify(block.data(), stride, n, voxels.data(),
+             keptOut ? reinterpret_cast<unsigned char*>(natives.data()) : nullptr);
+    const Bits<T>* nativeBits = natives.data();
     if (slices) {
       PlaceSlices(placement, done / sliceVoxels, n / sliceVoxels, voxels.data(), out);
+      if (keptOut) PlaceSlices(placement, done / sliceVoxels, n / sliceVoxels, nativeBits, keptOut);
     } else {
       PlaceVoxels(placement, done, voxels.data(), n, out);
+      if (keptOut) PlaceVoxels(placement, done, nativeBits, n, keptOut);
     }
     done += n;
     ReportLoadProgress(done, count);
@@ -135,6 +153,17 @@ Reader ReaderFor(SampleType type) {
       return ReadTyped<double>;
   }
   return nullptr;
+}
+
+// The stored values are kept beside the voxel bytes when those cannot
+// hold them; without the memory, the bytes serve alone.
+void KeepValuesOf(const ScanLayout& layout, const AxisPlacement& placement) {
+  SourceValues* kept = KeptSourceValues();
+  if (!kept) return;
+  kept->Clear();
+  if (layout.type == SampleType::kUint8 && layout.slope == 1 && layout.intercept == 0) return;
+  if (!kept->Prepare(layout, placement.drawnDims))
+    std::fputs("not enough memory to keep the stored values: the voxel bytes serve\n", stderr);
 }
 
 }  // namespace
@@ -174,6 +203,7 @@ std::string ReadScanSamples(ByteSource& source, const ScanLayout& layout, const 
                       layout.intercept == std::round(layout.intercept);
   facts.widerThanByte = SampleWidth(layout.type) > 1;
   facts.labelIntent = layout.labelIntent;
+  KeepValuesOf(layout, placement);
   return ReaderFor(layout.type)(source, layout, rule, placement, out, path);
 }
 

@@ -4,12 +4,12 @@
 #include <cmath>
 #include <cstdio>
 
-void ValueRange::Note(double value) {
-  if (std::isnan(value)) return;
+void ValueRange::Note(double value, std::uint64_t times) {
+  if (std::isnan(value) || times == 0) return;
   lowest = std::min(lowest, value);
   highest = std::max(highest, value);
   if (value == 0) return;
-  ++nonZero;
+  nonZero += times;
   lowestNonZero = std::min(lowestNonZero, value);
   highestNonZero = std::max(highestNonZero, value);
 }
@@ -20,7 +20,7 @@ ValueHistogram::ValueHistogram(double low, double high, int bins)
   width_ = std::isfinite(span) && span > 0 ? span / static_cast<double>(counts_.size()) : 0;
 }
 
-void ValueHistogram::Add(double value) {
+void ValueHistogram::Add(double value, std::uint64_t times) {
   if (std::isnan(value)) return;
   std::size_t bin = 0;
   if (width_ > 0) {
@@ -28,7 +28,7 @@ void ValueHistogram::Add(double value) {
     bin = at <= 0 ? 0
                   : static_cast<std::size_t>(std::min(at, static_cast<double>(counts_.size() - 1)));
   }
-  ++counts_[bin];
+  counts_[bin] += times;
 }
 
 double ValueHistogram::BinLow(int bin) const { return low_ + bin * width_; }

@@ -17,7 +17,7 @@ struct ValueRange {
   std::uint64_t nonZero = 0;
 
   // Not-a-number is left out.
-  void Note(double value);
+  void Note(double value, std::uint64_t times = 1);
   bool Any() const { return lowest <= highest; }
 };
 
@@ -25,7 +25,7 @@ struct ValueRange {
 class ValueHistogram {
  public:
   ValueHistogram(double low, double high, int bins);
-  void Add(double value);
+  void Add(double value, std::uint64_t times = 1);
   // The threshold that maximises the variance between the values below
   // and those at or above it: a bin's low edge; `low` with one bin.
   double OtsuThreshold() const;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "voxel/file_axes.h"
+#include "voxel/source_values.h"
 
 bool VoxelSelection::Cuts() const {
   const VoxelSelection none;
@@ -41,7 +42,8 @@ void KeepFileRange(VoxelSelection& selection, const FileAxes& axes, int axis, st
     selection.last[d] = VoxelSelection::kNoCut;
 }
 
-VOXSPACE* SelectVoxels(const VOXSPACE& volume, const VoxelSelection& selection) {
+VOXSPACE* SelectVoxels(const VOXSPACE& volume, const VoxelSelection& selection,
+                       const SourceValues* values) {
   auto* selected = static_cast<VOXSPACE*>(std::malloc(sizeof(VOXSPACE)));
   if (!selected) return nullptr;
   *selected = volume;
@@ -62,16 +64,24 @@ VOXSPACE* SelectVoxels(const VOXSPACE& volume, const VoxelSelection& selection) 
   bool hides[256];
   for (int v = 0; v < 256; ++v) hides[v] = selection.hidden[v];
   const bool anyHidden = selection.hidden.any();
+  const bool kept = values && values->Any();
+  const auto x0 = static_cast<std::uint32_t>(first[0]), x1 = static_cast<std::uint32_t>(last[0]);
   for (std::uint64_t z = first[2]; z <= last[2]; ++z)
     for (std::uint64_t y = first[1]; y <= last[1]; ++y) {
       const std::uint64_t row = (z * dim[1] + y) * dim[0];
       const unsigned char* in = volume.data + row;
       unsigned char* out = selected->data + row;
-      if (!anyHidden) {
+      if (selection.thresholded && kept) {
+        values->ThresholdRow(static_cast<std::uint32_t>(y), static_cast<std::uint32_t>(z), x0, x1,
+                             selection.threshold, in, out);
+      } else if (selection.thresholded) {
+        ThresholdBytes(in, x0, x1, selection.threshold, out);
+      } else {
         std::memcpy(out + first[0], in + first[0], last[0] - first[0] + 1);
-        continue;
       }
-      for (std::uint64_t x = first[0]; x <= last[0]; ++x) out[x] = hides[in[x]] ? 0 : in[x];
+      if (anyHidden)
+        for (std::uint64_t x = first[0]; x <= last[0]; ++x)
+          if (hides[in[x]]) out[x] = 0;
     }
   return selected;
 }

@@ -98,11 +98,11 @@ TEST_F(BoxE2E, TheHelpBoxSetsDescriptionsAtOneTabStop) {
   ASSERT_TRUE(Xdotool({"windowfocus", "--sync", id, "key", "space"}));
   const auto box = WaitForWindow("Qarmel user interface");
   ASSERT_TRUE(box);
-  // 34 lines of text, 8 before the key lines and 2 after "[-]" and "[v]",
+  // 36 lines of text, 8 before the key lines and 2 after "[-]" and "[v]",
   // then the toggles from "[0]" to "[x]" with the added keys ("[m]", "[k]",
-  // "[s]", "[r]", the cut and label keys) right after; the box is read
-  // until all of them are drawn.
-  constexpr std::size_t kTextLines = 34, kFirstKeyLine = 10, kKeyLines = 21;
+  // "[s]", "[r]", the cut, label and threshold keys) right after; the box is
+  // read until all of them are drawn.
+  constexpr std::size_t kTextLines = 36, kFirstKeyLine = 10, kKeyLines = 23;
   std::vector<std::size_t> keyLines(kKeyLines);
   std::iota(keyLines.begin(), keyLines.end(), kFirstKeyLine);
   std::vector<TextLine> lines;

@@ -48,9 +48,9 @@ class DisplayE2ETest : public E2ETest {
 };
 
 // Polls the window until it shows the volume (more than `leastLit` lit
-// pixels), at this width unless it is 0; none after 20 seconds. The window
-// is black before the first frame (a long build's bar lights a few
-// thousand pixels: ask for more where that matters).
+// pixels, some of them beyond the middle where a long build's bar lies), at
+// this width unless it is 0; none after 20 seconds. The window is black
+// before the first frame.
 std::optional<Screenshot> WaitForPicture(const std::string& id, int width = 0,
                                          long leastLit = 1000);
 

@@ -12,6 +12,7 @@
 #include "cub_writer.h"
 #include "e2e_fixture.h"
 #include "image_compare.h"
+#include "nifti_bytes.h"
 #include "shapes.h"
 
 namespace {
@@ -151,7 +152,10 @@ TEST_F(ShotE2E, MergedStartShowsWhatKeyMShows) {
 // Each way of choosing what is shown gives the picture of its twin: --cut
 // that of the cut keys (z down to 48 from the high side: ; six times, ]
 // 47 times; then x from 10: ; wraps to x's low side), --hide-labels that
-// of the volume without the label, --labels that of the label alone.
+// of the volume without the label, --labels that of the label alone. A
+// 16-bit scan of the phantom (four times its values, in faint noise)
+// starts at Otsu's threshold, between noise and phantom, and --threshold
+// keeps the values above 255 that reach it, as cubconvert's does.
 TEST_F(ShotE2E, SelectionOptionsGiveThePicturesOfTheirTwins) {
   const CubVolume phantom = MakeHeadPhantom(96);  // values 100, 120, 150 and 200
   const auto keeping = [&](const std::string& name, auto keep) {
@@ -162,6 +166,20 @@ TEST_F(ShotE2E, SelectionOptionsGiveThePicturesOfTheirTwins) {
   };
   const std::string whole = keeping("whole.cub", [](int) { return true; });
   const std::string keys = ";;;;;;" + std::string(47, ']') + ";" + std::string(10, ']');
+  NiftiFields fields;
+  fields.dims[0] = fields.dims[1] = fields.dims[2] = 96;
+  fields.datatype = 4, fields.bitpix = 16;  // DT_INT16
+  std::vector<std::int16_t> values(phantom.voxels.size());
+  for (std::size_t i = 0; i < values.size(); ++i)
+    values[i] = static_cast<std::int16_t>(phantom.voxels[i] ? 4 * phantom.voxels[i] + i % 4
+                                                            : 1 + i * 7919 % 40);
+  const std::string scan = dir.Write("scan.nii", MakeNifti(fields, values));
+  const std::string converted = dir.File("converted.cub");
+  LaunchOptions quiet;
+  quiet.stdoutFile = dir.File("report.txt");
+  ASSERT_EQ(Process({CUBCONVERT, scan, "-o", converted, "--threshold", "590"}, quiet)
+                .WaitForExit(seconds(60)),
+            0);
   struct Twins {
     std::vector<std::string> option, twin;
   };
@@ -169,9 +187,12 @@ TEST_F(ShotE2E, SelectionOptionsGiveThePicturesOfTheirTwins) {
       {{whole, "--cut", "z:0:48", "--cut", "x:10:95"}, {whole, "--keys", keys}},
       {{whole, "--hide-labels", "120,200"},
        {keeping("no120.cub", [](int v) { return v != 120 && v != 200; })}},
-      {{whole, "--labels", "150"}, {keeping("only150.cub", [](int v) { return v == 150; })}}};
+      {{whole, "--labels", "150"}, {keeping("only150.cub", [](int v) { return v == 150; })}},
+      {{scan}, {whole}},
+      {{scan, "--threshold", "590"}, {converted}},
+      {{converted}, {keeping("from150.cub", [](int v) { return v == 150 || v == 200; })}}};
   for (const Twins& pair : twins) {
-    SCOPED_TRACE(pair.option[1]);
+    SCOPED_TRACE(pair.option.back());
     std::vector<std::string> files;
     for (std::vector<std::string> run : {pair.option, pair.twin}) {
       files.push_back(dir.File(std::to_string(files.size()) + ".png"));

@@ -37,6 +37,7 @@ class WindowGl : public ::testing::Test {
  protected:
   void SetUp() override {
     appSettings = AppSettings{};
+    volumeValues = {};
     theSurface.SetRenderMethod(QUADS);
     theSurface.fastLighting = 0;
     volume = MakeVolume(66, 5, 5, {{2, 2, 2}, {3, 2, 2}});
@@ -345,16 +346,21 @@ TEST_F(WindowGl, BackgroundRebuildsKeepTheOldPictureAndTheLatestRequestWins) {
 
 // The cut keys' title field names the chosen plane in the file's indices
 // (z is mirrored at start-up: its high side is the drawn low one), and the
-// census counts only what the cut keeps.
+// census counts only what the cut keeps. The first threshold key starts at
+// Otsu's threshold (1: the one value other than 0); < steps by 0.1% of the
+// values' range, 0 to 1.
 TEST_F(WindowGl, CutKeysShowThePlaneInTheTitleAndKeepTheirVoxels) {
   fileAxes = FileAxesOf(VolumeFacts{}, std::array<std::uint32_t, 3>{66, 5, 5}.data());
   const std::string letters = "   c f i l p q z";
   for (const auto& [keys, field, faces] :
-       std::vector<std::tuple<std::string, std::string, std::uint64_t>>{{";", " cut x>=0", 10},
-                                                                        {"]]]", " cut x>=3", 6},
-                                                                        {";[", " cut x<=65", 6},
-                                                                        {";;;;]]", " cut z<=2", 6},
-                                                                        {"'", "", 10}}) {
+       std::vector<std::tuple<std::string, std::string, std::uint64_t>>{
+           {";", " cut x>=0", 10},
+           {"]]]", " cut x>=3", 6},
+           {";[", " cut x<=65", 6},
+           {";;;;]]", " cut z<=2", 6},
+           {"'", "", 10},
+           {",", " threshold 1", 10},
+           {"<<", " threshold 0.998", 10}}) {
     SCOPED_TRACE(keys);
     for (char key : keys) OnChar(window, static_cast<WPARAM>(key), 0);
     FinishRebuilds(rebuild);
@@ -444,7 +450,9 @@ TEST(KeyTable, EveryKeyIsDocumentedInTheManualAndTheHelp) {
          at = keysSection.find("\n.B", at + 1)) {
       std::istringstream words(keysSection.substr(at + 1, keysSection.find('\n', at + 1) - at));
       for (std::string word; words >> word;) {
-        std::erase_if(word, [](char c) { return c == '"' || c == ','; });
+        // Quoted separators (", ") are no key; a bare comma is.
+        const bool quoted = word.find('"') != std::string::npos;
+        std::erase_if(word, [quoted](char c) { return c == '"' || (quoted && c == ','); });
         inManual = inManual || word == name;
       }
     }

@@ -51,14 +51,24 @@ TEST_P(PatientAxesPlacement, StepsGoLeftSuperiorPosterior) {
   for (std::size_t first = 0; first < stored.size(); first += 7)
     PlaceVoxels(placement, first, &stored[first], std::min<std::size_t>(7, 60 - first),
                 drawn.data());
+  // Stored values kept beside the bytes (8 bytes wide here) go to the same places.
+  std::vector<std::uint64_t> wide(60), wideDrawn(60, 0);
+  for (std::size_t i = 0; i < wide.size(); ++i) wide[i] = (std::uint64_t{i + 1} << 40) | (i + 1);
+  PlaceVoxels(placement, 0, wide.data(), wide.size(), wideDrawn.data());
+  for (std::size_t at = 0; at < wide.size(); ++at)
+    EXPECT_EQ(wideDrawn[at], (std::uint64_t{drawn[at]} << 40) | drawn[at]) << at;
   // Permuted orders also go in whole slices, tile by tile, two at a time
-  // and one last: to the same places.
+  // and one last: to the same places, bytes and 2-byte values alike.
   if (TiledSlices(placement, 1) > 0) {
     std::vector<unsigned char> tiled(60, 0);
-    for (std::uint64_t slice = 0; slice < 5; slice += 2)
-      PlaceSlices(placement, slice, std::min<std::uint64_t>(2, 5 - slice), &stored[slice * 12],
-                  tiled.data());
+    std::vector<std::uint16_t> wideTiled(60, 0), wideStored(stored.begin(), stored.end());
+    for (std::uint64_t slice = 0; slice < 5; slice += 2) {
+      const std::uint64_t count = std::min<std::uint64_t>(2, 5 - slice);
+      PlaceSlices(placement, slice, count, &stored[slice * 12], tiled.data());
+      PlaceSlices(placement, slice, count, &wideStored[slice * 12], wideTiled.data());
+    }
     EXPECT_EQ(tiled, drawn);
+    EXPECT_EQ(std::vector<std::uint16_t>(drawn.begin(), drawn.end()), wideTiled);
   }
 
   // The patient position of a drawn voxel; a column of no length steps

@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
   const ShotCamera camera{options->heading, options->elevation, options->distance};
   const bool moved = camera.Moves() || !options->keys.empty() || options->fit ||
                      !options->cuts.empty() || !options->labels.empty() ||
-                     !options->hideLabels.empty();
+                     !options->hideLabels.empty() || options->threshold || options->autoThreshold;
   if (moved) {
     SelectShotVoxels(*options);
     MoveShotCamera(camera);

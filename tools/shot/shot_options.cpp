@@ -29,6 +29,9 @@ const char kShotUsage[] =
     "                         own voxel indices); repeatable, as the keys ; [ ] do\n"
     "  --labels V,V,...       show only the voxels of these values (labels), as key u\n"
     "  --hide-labels V,V,...  hide the voxels of these values, as key h\n"
+    "  --threshold T          solid: the voxels of a value of at least T (the stored\n"
+    "                         values of a scan); auto: Otsu's threshold, as the keys\n"
+    "                         , and . start it (an intensity scan starts there)\n"
     "  --merged               start with merged faces (as key m), fewer polygons\n"
     "  --info                 print the face counts instead of rendering\n"
     "  --help                 this text\n"
@@ -186,6 +189,19 @@ std::optional<ShotOptions> ParseShotOptions(int argc, const char* const* argv, s
       if (!v) return std::nullopt;
       if (!ParseLabels(v, arg == "--labels" ? o.labels : o.hideLabels)) {
         error = arg + " wants values 1 to 255 separated by commas: " + v;
+        return std::nullopt;
+      }
+    } else if (arg == "--threshold") {
+      const char* v = value("--threshold");
+      if (!v) return std::nullopt;
+      char* end = nullptr;
+      const double threshold = std::strtod(v, &end);
+      if (std::string(v) == "auto") {
+        o.autoThreshold = true;
+      } else if (end != v && *end == '\0' && std::isfinite(threshold)) {
+        o.threshold = threshold;
+      } else {
+        error = std::string("--threshold wants a number or auto: ") + v;
         return std::nullopt;
       }
     } else if (!arg.empty() && arg[0] == '-') {

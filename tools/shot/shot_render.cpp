@@ -34,6 +34,8 @@ void SelectShotVoxels(const ShotOptions& options) {
     for (const int label : options.labels) request.selection.hidden.reset(label);
   }
   for (const int label : options.hideLabels) request.selection.hidden.set(label);
+  if (options.threshold) request.selection = ThresholdAt(request.selection, *options.threshold);
+  if (options.autoThreshold) request.selection = ThresholdAtOtsu(request.selection);
   for (const ShotCut& cut : options.cuts) {
     std::uint32_t lo = 0, hi = 0;  // a second cut on an axis keeps what both keep
     KeptFileRange(request.selection, fileAxes, cut.axis, lo, hi);
