@@ -19,6 +19,7 @@
 #include "render/frame_display.h"
 #include "render/ogl_texture.h"
 #include "render/scene_setup.h"
+#include "surface/label_palette.h"
 #include "surface/ogl_cuberille.h"
 #include "voxel/file_axes.h"
 #include "voxel/source_values.h"
@@ -60,9 +61,11 @@ extern VolumeValues volumeValues;                 // their range and Otsu's thre
 extern Rebuild rebuild;                           // the geometry asked for since the first frame
 extern std::mutex buildContextInUse;  // held by the thread that has buildContext current
 
-extern OGLcamera polarCam;       // moved by its control, set up at WM_CREATE
-extern OGLcamera flyCam;         // likewise, while the fly camera is in use
-extern Keyboard keyboardState;   // written by the window procedure, read by the controls
-extern Mouse mouseState;         // likewise
-extern OGLtexture theTexture;    // read at scene set-up
-extern OGLcuberille theSurface;  // no GL call until a context exists
+extern OGLcamera polarCam;         // moved by its control, set up at WM_CREATE
+extern OGLcamera flyCam;           // likewise, while the fly camera is in use
+extern Keyboard keyboardState;     // written by the window procedure, read by the controls
+extern Mouse mouseState;           // likewise
+extern OGLtexture theTexture;      // read at scene set-up
+extern LabelPalette labelPalette;  // the volume's colour table over the built-in colours
+extern LabelBytes labelBytes;      // the labels the voxel bytes stand for, set at load
+extern OGLcuberille theSurface;    // no GL call until a context exists

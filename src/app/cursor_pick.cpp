@@ -2,6 +2,7 @@
 
 #include <GL/glu.h>
 
+#include <cmath>
 #include <cstdio>
 
 #include "app/app_state.h"
@@ -19,13 +20,17 @@ std::uint8_t ValueAt(const VOXSPACE& volume, const std::array<std::uint32_t, 3>&
                                     (voxel[1] + std::uint64_t{volume.dimY} * voxel[2])];
 }
 
-// The voxel's value as the file stores it: the kept value, else its byte
-// (the shown copy's bytes may stand in for a value of 0 above a threshold).
+// The voxel's value as the file stores it (the kept value, else its byte:
+// the shown copy's bytes may stand in for a value of 0 above a threshold),
+// and the colour table's name for it.
 std::string ValueText(const std::array<std::uint32_t, 3>& voxel) {
-  if (!sourceValues.Any()) return std::to_string(ValueAt(*theVolume, voxel));
+  const double value = sourceValues.Any() ? sourceValues.At(voxel[0], voxel[1], voxel[2])
+                                          : ValueAt(*theVolume, voxel);
   char text[32];
-  std::snprintf(text, sizeof text, "%g", sourceValues.At(voxel[0], voxel[1], voxel[2]));
-  return text;
+  std::snprintf(text, sizeof text, "%g", value);
+  const std::string* name =
+      value == std::round(value) ? LabelName(labelPalette, std::llround(value)) : nullptr;
+  return name ? text + (" " + *name) : text;
 }
 
 std::string FieldFor(const std::optional<std::array<std::uint32_t, 3>>& voxel) {

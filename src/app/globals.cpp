@@ -1,8 +1,8 @@
 // Every process-wide object of the viewer. C++ constructs the objects of
 // one file in the order they are defined and destroys them in reverse at
 // exit, so this order is the start-up order: the frame clock's frequency,
-// the two cameras, the input records, the texture, the surface, and last
-// the frame clock's first sample.
+// the two cameras, the input records, the texture, the labels' colours, the
+// surface, and last the frame clock's first sample.
 #include "app/app_state.h"
 #include "render/frame_display.h"
 #include "render/scene_setup.h"
@@ -49,6 +49,8 @@ OGLcamera flyCam = [] {
 Keyboard keyboardState;
 Mouse mouseState;
 OGLtexture theTexture;
+LabelPalette labelPalette;
+LabelBytes labelBytes;
 OGLcuberille theSurface;
 
 namespace {

@@ -82,12 +82,19 @@ bool LoadVolumeFile(const char* path, VolumeFacts* factsOut) {
   if (theVolume) {
     appSettings.intensityScan = ScanFileKind(path) != ScanKind::kNone &&
                                 !IsLabelVolume(*theVolume, facts, !PaletteFileFor(path).empty());
+    labelBytes =
+        appSettings.intensityScan ? LabelBytes{} : MapLabelsToBytes(*theVolume, sourceValues);
     theSurface.SetVoxelSpacing(facts.spacing);
     const std::uint32_t dims[3] = {theVolume->dimX, theVolume->dimY, theVolume->dimZ};
     fileAxes = FileAxesOf(facts, dims);
   }
   if (factsOut) *factsOut = facts;
   return theVolume != nullptr;
+}
+
+void UseVolumeColours(const char* path) {
+  labelPalette = PaletteForVolume(path);
+  theSurface.SetLabelColors(ColoursOfBytes(labelPalette, labelBytes).rgb);
 }
 
 void GetExeDirectory(char (&directory)[kExeDirectorySize]) {

@@ -20,6 +20,10 @@ int GetInputFile(const char* argumentText);
 // header says goes to `facts` when given.
 bool LoadVolumeFile(const char* path, VolumeFacts* facts = nullptr);
 
+// The colours by value of the volume loaded from `path`: its colour table
+// (if any) over the built-in colours, through the labels' bytes.
+void UseVolumeColours(const char* path);
+
 // Runs the open-file dialog; non-zero when the user confirmed a file, which
 // then fills both buffers.
 int ChooseInputFile(char (&fileNameOut)[kInputFileNameSize], char (&pathOut)[kInputPathSize]);

@@ -83,7 +83,8 @@ std::string LabelField() {
   if (hidden.none()) return {};
   if (hidden.count() == 254) {
     for (int v = 1; v < 256; ++v)
-      if (!hidden[v]) return "only " + std::to_string(v);
+      if (!hidden[v])
+        return "only " + std::to_string(labelBytes.Label(static_cast<std::uint8_t>(v)));
   }
   return std::to_string(hidden.count()) + " hidden";
 }

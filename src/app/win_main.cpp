@@ -1,11 +1,10 @@
-// The entry routine: the input file and its palette, the window and its
+// The entry routine: the input file and its colours, the window and its
 // first frame, then the main loop.
 #include "app/app_state.h"
 #include "app/first_build.h"
 #include "app/input_file.h"
 #include "app/main_loop.h"
 #include "platform/winapi.h"
-#include "surface/label_palette.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previousInstance*/, LPSTR argumentText,
                    int showCommand) {
@@ -14,7 +13,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previousInstance*/, LPSTR arg
     MessageBoxA(nullptr, "GetInputFile() failed", "WinMain()", MB_OK);
     return 0;
   }
-  theSurface.SetLabelColors(PaletteForVolume(inputPath).rgb);
+  UseVolumeColours(inputPath);
   OpenMainWindow(instance, showCommand);
   ShowFirstFrameWhileBuilding();
   return RunMainLoop();

@@ -2,7 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -70,6 +72,19 @@ bool ParseByte(const std::string& word, int& out) {
   return true;
 }
 
+// A whole decimal number in [0, 2^31 - 1], nothing else.
+bool ParseLabel(const std::string& word, std::int64_t& out) {
+  if (word.empty() || word.size() > 10) return false;
+  std::int64_t value = 0;
+  for (char c : word) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+  }
+  if (value > INT32_MAX) return false;
+  out = value;
+  return true;
+}
+
 }  // namespace
 
 LabelPalette BuiltInPalette() {
@@ -96,18 +111,22 @@ int ParsePaletteLine(const std::string& line, LabelPalette& palette, bool& malfo
   std::istringstream words(content);
   std::string value, name, r, g, b, a, extra;
   if (!(words >> value)) return 0;  // blank or comment
-  int index = 0, red = 0, green = 0, blue = 0, alpha = 0;
+  std::int64_t label = 0;
+  int red = 0, green = 0, blue = 0, alpha = 0;
   const bool fields = static_cast<bool>(words >> name >> r >> g >> b);
   const bool withAlpha = static_cast<bool>(words >> a);
   if (!fields || (withAlpha && (!ParseByte(a, alpha) || (words >> extra))) ||
-      !ParseByte(value, index) || !ParseByte(r, red) || !ParseByte(g, green) ||
+      !ParseLabel(value, label) || !ParseByte(r, red) || !ParseByte(g, green) ||
       !ParseByte(b, blue)) {
     malformed = true;
     return 0;
   }
-  palette.rgb[index][0] = static_cast<std::uint8_t>(red);
-  palette.rgb[index][1] = static_cast<std::uint8_t>(green);
-  palette.rgb[index][2] = static_cast<std::uint8_t>(blue);
+  LabelEntry& entry = palette.labels[label];
+  entry.rgb[0] = static_cast<std::uint8_t>(red);
+  entry.rgb[1] = static_cast<std::uint8_t>(green);
+  entry.rgb[2] = static_cast<std::uint8_t>(blue);
+  entry.name = name;
+  if (label < 256) std::copy_n(entry.rgb, 3, palette.rgb[label]);
   return 1;
 }
 
@@ -126,6 +145,26 @@ LabelPalette PaletteForVolume(const std::string& volumePath) {
   const std::string file = PaletteFileFor(volumePath);
   if (!file.empty()) LoadPaletteFile(file, palette);
   return palette;
+}
+
+LabelPalette ColoursOfBytes(const LabelPalette& palette, const LabelBytes& bytes) {
+  if (!bytes.mapped) return palette;
+  LabelPalette coloured = palette;
+  const LabelPalette builtIn = BuiltInPalette();
+  for (int byte = 1; byte < 256; ++byte) {
+    const std::int64_t label = bytes.labelOf[byte];
+    const auto entry = palette.labels.find(label);
+    const std::uint8_t* rgb = entry != palette.labels.end()
+                                  ? entry->second.rgb
+                                  : builtIn.rgb[((label - 1) % 255 + 255) % 255 + 1];
+    std::copy_n(rgb, 3, coloured.rgb[byte]);
+  }
+  return coloured;
+}
+
+const std::string* LabelName(const LabelPalette& palette, std::int64_t label) {
+  const auto entry = palette.labels.find(label);
+  return entry == palette.labels.end() ? nullptr : &entry->second.name;
 }
 
 bool LoadPaletteFile(const std::string& path, LabelPalette& palette) {

@@ -4,20 +4,32 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 
+#include "voxel/label_bytes.h"
+
+struct LabelEntry {
+  std::uint8_t rgb[3];
+  std::string name;
+};
+
 struct LabelPalette {
-  std::uint8_t rgb[256][3];
+  std::uint8_t rgb[256][3];  // by voxel byte
+  // Every label a colour table names, by its value (up to 2^31 - 1: a
+  // scan's labels may lie beyond a byte; see LabelBytes).
+  std::map<std::int64_t, LabelEntry> labels;
 };
 
 // 255 clearly distinct colours for values 1 to 255 (value 0, empty, black).
 LabelPalette BuiltInPalette();
 
 // Reads a colour table in the layout segmentation tools write: lines of
-// `value name r g b [a]` (value 0..255, colour components 0..255), `#`
-// comments and blank lines. Each line read replaces its value's colour in
-// `palette`; a malformed line is reported once through `report(line
-// number, text)` and skipped. Returns the number of colours read.
+// `value name r g b [a]` (value 0..2^31 - 1, colour components 0..255), `#`
+// comments and blank lines. Each line read names its value and gives it
+// its colour (its byte's colour too, for values up to 255) in `palette`; a
+// malformed line is reported once through `report(line number, text)` and
+// skipped. Returns the number of colours read.
 template <typename Report>
 int ParsePalette(const std::string& text, LabelPalette& palette, Report report);
 
@@ -36,6 +48,14 @@ bool LoadPaletteFile(const std::string& path, LabelPalette& palette);
 // The built-in colours, with those of the volume's palette file (if any)
 // read over them.
 LabelPalette PaletteForVolume(const std::string& volumePath);
+
+// The bytes' colours of a volume whose labels were given bytes of their
+// own: each byte takes its label's colour from the table, else the
+// built-in colour of the label counted round 1..255.
+LabelPalette ColoursOfBytes(const LabelPalette& palette, const LabelBytes& bytes);
+
+// The name the colour table gives `label`, or none.
+const std::string* LabelName(const LabelPalette& palette, std::int64_t label);
 
 // Implementation of the template.
 int ParsePaletteLine(const std::string& line, LabelPalette& palette, bool& malformed);

@@ -97,6 +97,11 @@ void SourceValues::ForEach(F&& visit) const {
   });
 }
 
+void SourceValues::VisitStored(const std::function<void(std::uint64_t, double)>& visit) const {
+  std::uint64_t index = 0;
+  ForEach([&](double v) { visit(index++, v); });
+}
+
 ValueRange SourceValues::Range() const {
   ValueRange range;
   ForEach([&range](double v) { range.Note(v); });

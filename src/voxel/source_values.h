@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 
 #include "voxel/scan_layout.h"
@@ -30,6 +31,9 @@ class SourceValues {
   // value is below `threshold`, else `bytes`' byte or 1 where that is 0.
   void ThresholdRow(std::uint32_t y, std::uint32_t z, std::uint32_t first, std::uint32_t last,
                     double threshold, const unsigned char* bytes, unsigned char* out) const;
+  // Each value with its index in the volume's own order (before the
+  // start-up mirror).
+  void VisitStored(const std::function<void(std::uint64_t, double)>& visit) const;
   // Their range (0 among them), every value counted.
   ValueRange Range() const;
   // Otsu's threshold of the values other than 0 (as cubconvert picks it).

@@ -1,7 +1,8 @@
 // qarmel-shot opens NIfTI-1 files itself: a labelled scan and the CUB file
 // cubconvert makes of it (--nonzero --keep-values, the viewer's rule) give
-// the same picture, so both read the same voxels in the same axis order;
-// a damaged scan ends the program as any file it cannot load.
+// the same shaded picture, so both read the same voxels in the same axis
+// order; coloured by value, labels beyond a byte keep colours of their own.
+// A damaged scan ends the program as any file it cannot load.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "cub_bytes.h"
 #include "image_compare.h"
 #include "nifti_bytes.h"
 #include "process.h"
@@ -82,10 +84,23 @@ TEST_F(NiftiShot, ScanAndItsConvertedFileShowTheSamePicture) {
   ASSERT_EQ(Run({CUBCONVERT, scan, "-o", cub, "--nonzero", "--keep-values"}), 0)
       << ReadTextFile(dir.File("stderr.txt"));
 
-  // Shaded, and coloured by value ("k"), where the labels show.
+  // Coloured by value ("k"), each label has a colour of its own: the colour
+  // table's (300 here, beyond a byte), else the built-in colour of the label
+  // counted round 1..255, as a CUB file of those counts shows them.
+  const std::string table = "300 Pillar 10 200 30\n";
+  dir.Write("labels.lut", std::vector<std::uint8_t>(table.begin(), table.end()));
+  std::vector<std::uint8_t> counted;
+  for (const std::int16_t label : LabelledScan())
+    counted.push_back(label ? static_cast<std::uint8_t>(((label - 1) % 255 + 255) % 255 + 1) : 0);
+  const std::string twin = dir.Write(
+      "twin.cub",
+      CubBytes().Magic().Header(kDims[0], kDims[1], kDims[2]).Data(counted).End().bytes());
+  const std::string twinTable = "45 Pillar 10 200 30\n";
+  dir.Write("twin.lut", std::vector<std::uint8_t>(twinTable.begin(), twinTable.end()));
   for (const std::string keys : {"", "k"}) {
     const std::vector<char> fromScan = FileBytes(Shot(scan, keys, "scan" + keys + ".png"));
-    const std::vector<char> fromCub = FileBytes(Shot(cub, keys, "cub" + keys + ".png"));
+    const std::vector<char> fromCub =
+        FileBytes(Shot(keys.empty() ? cub : twin, keys, "cub" + keys + ".png"));
     ASSERT_FALSE(fromScan.empty()) << "keys \"" << keys << "\"";
     EXPECT_TRUE(fromScan == fromCub) << "the pictures differ, keys \"" << keys << "\"";
 

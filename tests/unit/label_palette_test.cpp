@@ -38,7 +38,8 @@ TEST(LabelPalette, ColourTableLinesAreReadAndBadOnesReportedByNumber) {
       "\n"
       "2   Left-Cortex  10 20 30 0\n"
       "3\tRight\t40 50 60   # a comment after the colour\n"
-      "256 TooBig 1 2 3\n"
+      "2035 ctx-lh-insula 7 8 9\n"
+      "2147483648 TooBig 1 2 3\n"
       "4 Short 1 2\n"
       "5 Long 1 2 3 4 5\n"
       "6 Negative -1 2 3\n"
@@ -49,15 +50,18 @@ TEST(LabelPalette, ColourTableLinesAreReadAndBadOnesReportedByNumber) {
   const int read = ParsePalette(text, p, [&](int line, const std::string& t) {
     reports.push_back({line, t});
   });
-  EXPECT_EQ(read, 3);
+  EXPECT_EQ(read, 4);
   EXPECT_EQ(Distance(p.rgb[2], {10, 20, 30}), 0);
+  EXPECT_EQ(p.labels.at(2).name, "Left-Cortex");
+  EXPECT_EQ(p.labels.at(2035).name, "ctx-lh-insula");  // beyond a byte: named, no byte's colour
+  EXPECT_EQ(Distance(p.labels.at(2035).rgb, {7, 8, 9}), 0);
   EXPECT_EQ(Distance(p.rgb[3], {40, 50, 60}), 0);
   EXPECT_EQ(Distance(p.rgb[0], {7, 8, 9}), 0);
   EXPECT_EQ(Distance(p.rgb[4], BuiltInPalette().rgb[4]), 0) << "a bad line changes nothing";
   std::vector<int> lines;
   for (const auto& r : reports) lines.push_back(r.first);
-  EXPECT_EQ(lines, (std::vector<int>{5, 6, 7, 8, 9, 10, 11}));
-  EXPECT_EQ(reports.front().second, "256 TooBig 1 2 3");
+  EXPECT_EQ(lines, (std::vector<int>{6, 7, 8, 9, 10, 11, 12}));
+  EXPECT_EQ(reports.front().second, "2147483648 TooBig 1 2 3");
 }
 
 // A table whose first line gives value 2 a colour, padded with comments to

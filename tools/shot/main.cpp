@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
   GetExeDirectory(exeDirectory);
   VolumeFacts facts;
   if (!LoadVolume(options->input, facts)) return Fail("cannot load " + options->input);
-  theSurface.SetLabelColors(PaletteForVolume(options->input).rgb);
+  UseVolumeColours(options->input.c_str());
   if (options->info) return PrintInfo();
 
   // Set before the first frame so that only the merged geometry is built.

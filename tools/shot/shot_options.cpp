@@ -89,15 +89,15 @@ bool ParseCut(const char* text, ShotCut& cut) {
   return true;
 }
 
-// Values 1..255 separated by commas.
-bool ParseLabels(const char* text, std::vector<int>& labels) {
+// Labels 1..2^31 - 1 separated by commas.
+bool ParseLabels(const char* text, std::vector<std::int64_t>& labels) {
   const char* at = text;
   for (;;) {
     char* end = nullptr;
     errno = 0;
     const long value = std::strtol(at, &end, 10);
-    if (end == at || errno != 0 || value < 1 || value > 255) return false;
-    labels.push_back(static_cast<int>(value));
+    if (end == at || errno != 0 || value < 1 || value > INT32_MAX) return false;
+    labels.push_back(value);
     if (*end == '\0') return true;
     if (*end != ',') return false;
     at = end + 1;
@@ -188,7 +188,7 @@ std::optional<ShotOptions> ParseShotOptions(int argc, const char* const* argv, s
       const char* v = value(arg.c_str());
       if (!v) return std::nullopt;
       if (!ParseLabels(v, arg == "--labels" ? o.labels : o.hideLabels)) {
-        error = arg + " wants values 1 to 255 separated by commas: " + v;
+        error = arg + " wants labels (whole numbers from 1) separated by commas: " + v;
         return std::nullopt;
       }
     } else if (arg == "--threshold") {

@@ -19,13 +19,13 @@ struct ShotOptions {
   std::optional<float> heading, elevation, distance;
   std::string keys;  // viewer key commands, applied in order
   std::vector<ShotCut> cuts;
-  std::vector<int> labels;          // shown alone (--labels), as key u does for one
-  std::vector<int> hideLabels;      // hidden, as key h does
-  std::optional<double> threshold;  // solid: a value of at least it (--threshold VALUE)
-  bool autoThreshold = false;       // --threshold auto: Otsu's threshold
-  bool merged = false;              // start with merged faces (key m), built once
-  bool fit = false;                 // frame the solid voxels instead of the whole grid
-  bool thumbnail = false;           // fit, smooth shading, label colours, light from the viewer
+  std::vector<std::int64_t> labels;      // shown alone (--labels), as key u does for one
+  std::vector<std::int64_t> hideLabels;  // hidden, as key h does
+  std::optional<double> threshold;       // solid: a value of at least it (--threshold VALUE)
+  bool autoThreshold = false;            // --threshold auto: Otsu's threshold
+  bool merged = false;                   // start with merged faces (key m), built once
+  bool fit = false;                      // frame the solid voxels instead of the whole grid
+  bool thumbnail = false;  // fit, smooth shading, label colours, light from the viewer
   bool info = false;
   bool help = false;
   bool version = false;

@@ -29,11 +29,15 @@ void MoveShotCamera(const ShotCamera& camera) {
 
 void SelectShotVoxels(const ShotOptions& options) {
   SurfaceRequest request = WantedSurface(rebuild);
+  // Labels are hidden by the bytes that stand for them; one no voxel has
+  // stands for none.
   if (!options.labels.empty()) {
     request.selection.hidden.set();
-    for (const int label : options.labels) request.selection.hidden.reset(label);
+    for (const std::int64_t label : options.labels)
+      if (const auto byte = labelBytes.ByteOf(label)) request.selection.hidden.reset(*byte);
   }
-  for (const int label : options.hideLabels) request.selection.hidden.set(label);
+  for (const std::int64_t label : options.hideLabels)
+    if (const auto byte = labelBytes.ByteOf(label)) request.selection.hidden.set(*byte);
   if (options.threshold) request.selection = ThresholdAt(request.selection, *options.threshold);
   if (options.autoThreshold) request.selection = ThresholdAtOtsu(request.selection);
   for (const ShotCut& cut : options.cuts) {
