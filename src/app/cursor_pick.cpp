@@ -37,8 +37,9 @@ std::string FieldFor(const std::optional<std::array<std::uint32_t, 3>>& voxel) {
   if (!voxel) return {};
   std::uint32_t file[3];
   fileAxes.FileVoxel(voxel->data(), file);
+  const std::string place = PatientPlace(fileAxes, file);
   return ValueText(*voxel) + " at " + std::to_string(file[0]) + "," + std::to_string(file[1]) +
-         "," + std::to_string(file[2]);
+         "," + std::to_string(file[2]) + (place.empty() ? "" : " " + place);
 }
 
 }  // namespace

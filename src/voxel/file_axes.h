@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "voxel/scan_layout.h"
 
@@ -11,6 +12,7 @@ struct FileAxes {
   int drawnAxis[3] = {0, 1, 2};  // of each file axis
   bool reversed[3] = {false, false, false};
   std::uint32_t fileDims[3] = {1, 1, 1};
+  PatientAxes patient;  // file indices to the patient's RAS millimetres
 
   // The drawn index along drawnAxis[axis] of file index `index` on `axis`
   // (and back: the map is its own inverse on one axis).
@@ -22,6 +24,11 @@ struct FileAxes {
     for (int a = 0; a < 3; ++a) file[a] = Drawn(a, drawn[drawnAxis[a]]);
   }
 };
+
+// Where the voxel of file indices `file` lies in the patient: "R12.5 A31 S40"
+// (millimetres to the right or left, anterior or posterior, superior or
+// inferior); empty for a volume the header did not place.
+std::string PatientPlace(const FileAxes& axes, const std::uint32_t file[3]);
 
 // The axes of a volume read with `facts`, drawn with `drawnDims` voxels,
 // its z mirrored at start-up.

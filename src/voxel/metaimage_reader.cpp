@@ -339,9 +339,16 @@ std::string ReadAxes(const HeaderFields& fields, const std::string& path, MetaIm
       for (int r = 0; r < 3; ++r)
         lps.column[a][r] =
             a < used && r < used ? values[static_cast<std::size_t>(a) * rank + r] : 0;
+    lps.oriented = true;
   } else if (const std::string* sides = fields.Find("AnatomicalOrientation")) {
     OrientFromSides(*sides, used, lps);
+    lps.oriented = true;
   }
+  // Where voxel (0, 0, 0) lies; a bad one leaves it at 0.
+  double origin[kMostDims] = {};
+  if (const std::string* text = fields.FindAny({"Offset", "Origin", "Position"});
+      text && ParseList(*text, rank, origin))
+    for (int r = 0; r < used; ++r) lps.origin[r] = std::isfinite(origin[r]) ? origin[r] : 0;
   if (image.rank == 2) CrossAxis(lps);
   for (int a = 0; a < used; ++a) {
     const double s = std::isfinite(spacing[a]) && spacing[a] > 0 ? spacing[a] : 1;

@@ -31,6 +31,7 @@ struct HeaderLayout {
   HeaderField<float> pixdim;  // [0] qfac (the sign of k in the qform), [1] .. [3] voxel edges
   HeaderField<std::int16_t> qformCode, sformCode;  // > 0: that transform holds
   HeaderField<float> quatern;                      // b, c, d of the qform's rotation quaternion
+  HeaderField<float> qoffset;                      // the qform's x, y, z of voxel (0, 0, 0)
   HeaderField<float> srow;  // the sform's three rows of four, x then y then z
   std::size_t magic;        // four bytes, the terminating NUL included
 };
@@ -48,6 +49,7 @@ inline constexpr HeaderLayout kNifti1{.bytes = 348,
                                       .qformCode = {252},
                                       .sformCode = {254},
                                       .quatern = {256},
+                                      .qoffset = {268},
                                       .srow = {280},
                                       .magic = 344};
 

@@ -231,6 +231,8 @@ PatientAxes AxesOf(const unsigned char* bytes, bool swapped) {
     for (int a = 0; a < 3; ++a)
       for (int r = 0; r < 3; ++r)
         axes.column[a][r] = Field(bytes, kNifti1.srow, swapped, r * 4 + a);
+    for (int r = 0; r < 3; ++r) axes.origin[r] = Field(bytes, kNifti1.srow, swapped, r * 4 + 3);
+    axes.oriented = true;
     return axes;
   }
   const double edge[3] = {Edge(pixdim(1)), Edge(pixdim(2)), Edge(pixdim(3))};
@@ -243,6 +245,9 @@ PatientAxes AxesOf(const unsigned char* bytes, bool swapped) {
     for (int a = 0; a < 3; ++a)
       for (int row = 0; row < 3; ++row)
         axes.column[a][row] = r[row][a] * edge[a] * (a == 2 ? qfac : 1);
+    for (int row = 0; row < 3; ++row)
+      axes.origin[row] = Field(bytes, kNifti1.qoffset, swapped, row);
+    axes.oriented = true;
     return axes;
   }
   for (int a = 0; a < 3; ++a)

@@ -188,11 +188,11 @@ std::string ReadHeaderText(const std::string& path, HeaderText& header) {
 // "spacedirections" are one field. Each field's last line wins.
 using Fields = std::map<std::string, std::string_view>;
 
-// The fields the reader uses; the others (content, space origin, ...) are
-// passed over.
+// The fields the reader uses; the others (content, measurement frame, ...)
+// are passed over.
 constexpr std::string_view kReadFields[] = {
-    "dimension",       "sizes",    "type",  "encoding", "endian",   "space",
-    "spacedirections", "spacings", "kinds", "byteskip", "lineskip", "datafile"};
+    "dimension", "sizes", "type",     "encoding", "endian",   "space",      "spacedirections",
+    "spacings",  "kinds", "byteskip", "lineskip", "datafile", "spaceorigin"};
 
 std::string FieldName(std::string_view name) {
   std::string out;
@@ -487,11 +487,18 @@ PatientAxes AxesOf(const Fields& fields, const std::vector<Direction>& direction
     ++s;
   }
   if (directions.empty()) return axes;
+  // The volume is placed in the patient; a bad origin leaves it at 0.
+  axes.oriented = true;
+  std::vector<Direction> origin;
+  if (const std::string_view* field = Find(fields, "spaceorigin");
+      field && ParseDirections(*field, origin) && origin.size() == 1 && !origin[0].none)
+    std::copy(origin[0].step, origin[0].step + 3, axes.origin);
   switch (SpaceOf(fields).frame) {
     case Frame::kLps:
       return FromLps(axes);
     case Frame::kLas:
       for (auto& column : axes.column) column[0] = -column[0];
+      axes.origin[0] = -axes.origin[0];
       return axes;
     case Frame::kRas:
       break;

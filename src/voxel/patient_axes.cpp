@@ -88,6 +88,7 @@ AxisPlacement PlaceAxes(const PatientAxes& axes, const std::uint64_t dims[3]) {
 PatientAxes FromLps(const PatientAxes& lps) {
   PatientAxes ras = lps;
   for (auto& column : ras.column) column[0] = -column[0], column[1] = -column[1];
+  ras.origin[0] = -ras.origin[0], ras.origin[1] = -ras.origin[1];
   return ras;
 }
 

@@ -53,6 +53,8 @@ constexpr std::size_t SampleWidth(SampleType type) {
 // direction for that axis.
 struct PatientAxes {
   double column[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+  double origin[3] = {0, 0, 0};  // where voxel (0, 0, 0) lies
+  bool oriented = false;         // the header placed the volume in the patient
 };
 
 // A header as the sample reader needs it.
@@ -83,4 +85,5 @@ struct VolumeFacts {
   // (reorientation; a CUB file's axes are drawn as stored).
   int drawnAxis[3] = {0, 1, 2};
   bool flipped[3] = {false, false, false};
+  PatientAxes patient;  // of the storage axes, as the header says
 };

@@ -203,6 +203,7 @@ std::string ReadScanSamples(ByteSource& source, const ScanLayout& layout, const 
                       layout.intercept == std::round(layout.intercept);
   facts.widerThanByte = SampleWidth(layout.type) > 1;
   facts.labelIntent = layout.labelIntent;
+  facts.patient = layout.axes;
   KeepValuesOf(layout, placement);
   return ReaderFor(layout.type)(source, layout, rule, placement, out, path);
 }

@@ -21,6 +21,7 @@ struct NiftiFields {
   // stored: i runs to the patient's left, j superior, k posterior.
   std::int16_t qformCode = 0, sformCode = 1;
   float quatern[3] = {0, 0, 0};
+  float qoffset[3] = {0, 0, 0};
   float srow[3][4] = {{-1, 0, 0, 0}, {0, 0, -1, 0}, {0, 1, 0, 0}};
 };
 
@@ -91,6 +92,7 @@ std::vector<std::uint8_t> MakeNifti(const NiftiFields& f, const std::vector<T>& 
   put(252, &f.qformCode, 2);
   put(254, &f.sformCode, 2);
   put(256, f.quatern, sizeof f.quatern);
+  put(268, f.qoffset, sizeof f.qoffset);
   put(280, f.srow, sizeof f.srow);
   const float voxOffset = 352;
   put(108, &voxOffset, 4);

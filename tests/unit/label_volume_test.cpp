@@ -39,9 +39,15 @@ VolumePtr Make(Content content) {
 }
 
 constexpr VolumeFacts kWhole{};
-constexpr VolumeFacts kWide{.wholeValues = true, .widerThanByte = true};
-constexpr VolumeFacts kFloating{.wholeValues = false};
-constexpr VolumeFacts kLabelIntent{.wholeValues = false, .labelIntent = true};
+VolumeFacts Facts(bool wholeValues, bool widerThanByte, bool labelIntent) {
+  VolumeFacts facts;
+  facts.wholeValues = wholeValues, facts.widerThanByte = widerThanByte;
+  facts.labelIntent = labelIntent;
+  return facts;
+}
+const VolumeFacts kWide = Facts(true, true, false);
+const VolumeFacts kFloating = Facts(false, false, false);
+const VolumeFacts kLabelIntent = Facts(false, false, true);
 
 class LabelVolumes : public ::testing::TestWithParam<LabelCase> {};
 

@@ -14,6 +14,7 @@
 #include "cub_bytes.h"
 #include "nifti_bytes.h"
 #include "temp_dir.h"
+#include "voxel/file_axes.h"
 #include "voxel/load_progress.h"
 #include "voxel/voxel_file.h"
 
@@ -226,6 +227,50 @@ TEST(LoadProgress, ReadersReportUpToTheWholeVolume) {
     ASSERT_FALSE(shares.empty()) << path;
     EXPECT_TRUE(std::is_sorted(shares.begin(), shares.end())) << path;
     EXPECT_EQ(shares.back(), 1.0) << path;
+  }
+}
+
+// Where a voxel lies in the patient, as each format's header places the
+// volume (an origin and the axes; LPS headers mirror x and y), for the
+// title: voxel (1, 2, 3) of 2 x 3 x 4; none for a volume not placed.
+TEST(PatientPlace, EachFormatsOriginAndAxesPlaceTheVoxel) {
+  TempDir dir;
+  const std::vector<std::uint8_t> voxels(24, 1);
+  const auto withData = [&](const std::string& header) {
+    std::vector<std::uint8_t> bytes(header.begin(), header.end());
+    bytes.insert(bytes.end(), voxels.begin(), voxels.end());
+    return bytes;
+  };
+  NiftiFields sform, qform, bare;
+  for (NiftiFields* f : {&sform, &qform, &bare}) f->dims[0] = 2, f->dims[1] = 3, f->dims[2] = 4;
+  sform.srow[0][3] = 5, sform.srow[1][3] = 6, sform.srow[2][3] = 7;
+  const NiftiColumns identity = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+  SetNiftiQform(qform, identity);
+  qform.sformCode = 0, qform.qoffset[0] = -10, qform.qoffset[1] = 0.04f, qform.qoffset[2] = 2.25f;
+  bare.sformCode = 0;
+  const std::pair<std::string, std::string> cases[] = {
+      {dir.Write("sform.nii", MakeNifti(sform, voxels)), "R4 A3 S9"},
+      {dir.Write("qform.nii", MakeNifti(qform, voxels)), "L9 A2 S5.3"},
+      {dir.Write("bare.nii", MakeNifti(bare, voxels)), ""},
+      {dir.Write("lps.nrrd", withData("NRRD0004\ndimension: 3\nsizes: 2 3 4\ntype: uint8\n"
+                                      "encoding: raw\nspace: LPS\nspace directions: (1,0,0) "
+                                      "(0,1,0) (0,0,1)\nspace origin: (10,20,30)\n\n")),
+       "L11 P22 S33"},
+      {dir.Write("lps.mha",
+                 withData("ObjectType = Image\nNDims = 3\nDimSize = 2 3 4\n"
+                          "ElementType = MET_UCHAR\nTransformMatrix = 1 0 0 0 1 0 0 0 1\n"
+                          "Offset = 10 20 30\nElementDataFile = LOCAL\n")),
+       "L11 P22 S33"},
+  };
+  for (const auto& [path, place] : cases) {
+    SCOPED_TRACE(path);
+    VolumeFacts facts;
+    VOXSPACE* volume = LoadVoxelFile(path.c_str(), facts);
+    ASSERT_NE(volume, nullptr);
+    const std::uint32_t dims[3] = {volume->dimX, volume->dimY, volume->dimZ};
+    FreeVoxSpace(volume);
+    const std::uint32_t file[3] = {1, 2, 3};
+    EXPECT_EQ(PatientPlace(FileAxesOf(facts, dims), file), place);
   }
 }
 
