@@ -37,8 +37,8 @@ bool LoadVolume(const std::string& path, VolumeFacts& facts) {
 }
 
 int PrintInfo() {
-  MirrorVoxSpaceZ(theVolume);  // the viewer counts the mirrored volume
-  theSurface.voxSpace = theVolume;
+  MirrorVoxSpaceZ(theVolume);  // the viewer counts the mirrored volume, as it starts
+  theSurface.voxSpace = VoxelsAtStart(rebuild);
   theSurface.CountFaces();
   platform::headless::SetMessageBoxEcho(false);
   ShowGeometryInfo();
