@@ -49,8 +49,10 @@ int OnChar(HWND window, WPARAM character, LPARAM /*lParam*/) {
   const KeyCommand* command = FindKeyCommand(character);
   if (!command) return 0;
   command->run(window);
-  if (command->redraw != KeyRedraw::kNone) Display();
-  if (command->redraw == KeyRedraw::kFrameAndTitle) UpdateWindowTitle(window);
+  const KeyRedraw redraw = command->redraw;
+  if (redraw == KeyRedraw::kFrame || redraw == KeyRedraw::kFrameAndTitle) Display();
+  if (redraw == KeyRedraw::kFrameAndTitle || redraw == KeyRedraw::kTitleOnly)
+    UpdateWindowTitle(window);
   return 1;
 }
 

@@ -118,6 +118,9 @@ void LargerCameraStep(HWND) {
 constexpr KeyRedraw kNone = KeyRedraw::kNone;
 constexpr KeyRedraw kFrame = KeyRedraw::kFrame;
 constexpr KeyRedraw kTitle = KeyRedraw::kFrameAndTitle;
+// The looking-inside keys ask for a surface: the picture stays as it was
+// until that is built, so drawing it again would only slow the build.
+constexpr KeyRedraw kAsk = KeyRedraw::kTitleOnly;
 
 const KeyCommand kKeyCommands[] = {
     // Settings the title shows, in its order; d's letter is z.
@@ -158,28 +161,28 @@ const KeyCommand kKeyCommands[] = {
 
     // Looking inside: the cut planes. Each description starts with a t, as
     // the others do: the help box's tab stop puts every first glyph at one x.
-    {';', [](HWND) { ChooseNextCutPlane(); }, kTitle, '\0', nullptr,
+    {';', [](HWND) { ChooseNextCutPlane(); }, kAsk, '\0', nullptr,
      " [;] \t to the next cut plane \n"},
-    {']', [](HWND) { MoveCutPlane(true); }, kTitle, '\0', nullptr,
+    {']', [](HWND) { MoveCutPlane(true); }, kAsk, '\0', nullptr,
      " []] \t the cut plane in by a voxel \n"},
-    {'[', [](HWND) { MoveCutPlane(false); }, kTitle, '\0', nullptr,
+    {'[', [](HWND) { MoveCutPlane(false); }, kAsk, '\0', nullptr,
      " [[] \t the cut plane out by a voxel \n"},
-    {'\'', [](HWND) { RemoveCuts(); }, kTitle, '\0', nullptr, " ['] \t take every cut away \n"},
+    {'\'', [](HWND) { RemoveCuts(); }, kAsk, '\0', nullptr, " ['] \t take every cut away \n"},
     // Labels, by the one under the cursor.
-    {'h', [](HWND) { HideLabelUnderCursor(); }, kTitle, '\0', nullptr,
+    {'h', [](HWND) { HideLabelUnderCursor(); }, kAsk, '\0', nullptr,
      " [h] \t the label under the cursor hidden \n"},
-    {'u', [](HWND) { ShowOnlyLabelUnderCursor(); }, kTitle, '\0', nullptr,
+    {'u', [](HWND) { ShowOnlyLabelUnderCursor(); }, kAsk, '\0', nullptr,
      " [u] \t the label under the cursor alone \n"},
-    {'e', [](HWND) { ShowEveryLabel(); }, kTitle, '\0', nullptr,
+    {'e', [](HWND) { ShowEveryLabel(); }, kAsk, '\0', nullptr,
      " [e] \t the labels all shown again \n"},
     // The threshold: the first press starts at Otsu's. [<] and [>] are too
     // wide for the tab stop: they share the lines of [,] and [.].
-    {',', [](HWND) { StepThreshold(-0.01); }, kTitle, '\0', nullptr,
+    {',', [](HWND) { StepThreshold(-0.01); }, kAsk, '\0', nullptr,
      " [,] \t the threshold down by 1%, [<] by 0.1% \n"},
-    {'.', [](HWND) { StepThreshold(0.01); }, kTitle, '\0', nullptr,
+    {'.', [](HWND) { StepThreshold(0.01); }, kAsk, '\0', nullptr,
      " [.] \t the threshold up by 1%, [>] by 0.1% \n"},
-    {'<', [](HWND) { StepThreshold(-0.001); }, kTitle, '\0', nullptr, nullptr},
-    {'>', [](HWND) { StepThreshold(0.001); }, kTitle, '\0', nullptr, nullptr},
+    {'<', [](HWND) { StepThreshold(-0.001); }, kAsk, '\0', nullptr, nullptr},
+    {'>', [](HWND) { StepThreshold(0.001); }, kAsk, '\0', nullptr, nullptr},
 
     // Boxes, the camera step and quitting: nothing to redraw.
     {VK_RETURN, ShowHelp, kNone, '\0', nullptr, nullptr},  // Enter types its own code

@@ -12,6 +12,7 @@ enum class KeyRedraw {
   kNone,           // boxes, quitting, camera step: nothing on screen changes
   kFrame,          // Display() right after the change
   kFrameAndTitle,  // Display(), then the title again
+  kTitleOnly,      // the title again; a surface asked for brings its own frame
 };
 
 struct KeyCommand {

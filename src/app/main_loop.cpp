@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "app/app_state.h"
+#include "app/key_table.h"
 #include "app/window_procedure.h"
 #include "camera/camera_controls.h"
 #include "render/frame_display.h"
@@ -63,10 +64,15 @@ constexpr DWORD kRebuildPollMilliseconds = 10;
 // The keys the camera controls read. Only they count as moving it: a key
 // whose release went to another window (a box's) would otherwise keep the
 // loop drawing for ever.
+constexpr WPARAM kCameraKeys[] = {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_A, VK_Z};
+
+bool IsCameraKey(WPARAM key) {
+  return std::find(std::begin(kCameraKeys), std::end(kCameraKeys), key) != std::end(kCameraKeys);
+}
+
 bool CameraKeyDown() {
-  for (unsigned vk :
-       {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, static_cast<WPARAM>(VK_A), static_cast<WPARAM>(VK_Z)})
-    if (keyboardState.Down(vk)) return true;
+  for (const WPARAM vk : kCameraKeys)
+    if (keyboardState.Down(static_cast<unsigned>(vk))) return true;
   return false;
 }
 
@@ -78,6 +84,29 @@ bool CameraMoves() {
 // Whether frames change with no message to say so: the frame-rate text
 // counts them, and the camera moves.
 bool KeepsMoving() { return appSettings.showFps || CameraMoves(); }
+
+// Whether a message, handled, may have changed the picture. The cursor
+// moving (a drag keeps frames coming anyway) and the keys pressed and
+// released do not, but for the camera's; a typed command does, unless it
+// only asked for a surface now being built in the background: the old
+// picture stays till that is taken over, with a frame of its own.
+bool MayChangePicture(const MSG& message) {
+  switch (message.message) {
+    case WM_MOUSEMOVE:
+      return false;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+      return IsCameraKey(message.wParam);
+    case WM_CHAR: {
+      const KeyCommand* command = FindKeyCommand(message.wParam);
+      return !command || command->redraw != KeyRedraw::kTitleOnly || !RebuildPending(rebuild);
+    }
+    default:
+      return true;
+  }
+}
 
 // One frame of the loop; a full one's time is noted for the coarse copy.
 void LoopFrame() {
@@ -117,11 +146,10 @@ int RunMainLoop() {
   for (;;) {
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
       if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
-      // The cursor moving with no button held changes nothing drawn.
-      if (message.message != WM_MOUSEMOVE) frameWanted = true;
       if (message.message == WM_MOUSEWHEEL) wheelMovesUntil = Clock::now() + kWheelMotion;
       TranslateMessage(&message);
       DispatchMessageA(&message);
+      if (MayChangePicture(message)) frameWanted = true;
     }
     // A coarse frame is followed by the full picture once the motion stops.
     if (standIn.drawnLast && !CameraMoves()) frameWanted = true;
