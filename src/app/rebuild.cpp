@@ -142,7 +142,9 @@ VOXSPACE* SelectAtStart(Rebuild& rebuild, const VoxelSelection& selection) {
 }
 
 VOXSPACE* VoxelsAtStart(Rebuild& rebuild) {
-  if (!theVolume || !appSettings.intensityScan) return theVolume;
+  if (!theVolume) return theVolume;
+  if (rebuild.startSelection) return SelectAtStart(rebuild, *rebuild.startSelection);
+  if (!appSettings.intensityScan) return theVolume;
   return SelectAtStart(rebuild, ThresholdAtOtsu({}));
 }
 

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <thread>
 
 #include "surface/ogl_cuberille.h"
@@ -45,6 +46,9 @@ struct Rebuild {
   std::uint64_t generation = 0;
   // Surfaces of fewer faces are built on the main thread.
   std::uint64_t backgroundFaces = 200000;
+  // The voxels asked for before the first build (qarmel-shot's options),
+  // built at once instead of the whole volume.
+  std::optional<VoxelSelection> startSelection;
 
   Rebuild() = default;
   Rebuild(const Rebuild&) = delete;
@@ -55,9 +59,10 @@ struct Rebuild {
   }
 };
 
-// The voxels the first surface is built from, the volume mirrored: the
-// volume itself, or for an intensity scan those at Otsu's threshold (the
-// selection shown from then on).
+// The voxels the first surface is built from, the volume mirrored: those
+// of the start selection if one was asked for, else the volume itself, or
+// for an intensity scan those at Otsu's threshold (the selection shown
+// from then on).
 VOXSPACE* VoxelsAtStart(Rebuild& rebuild);
 // The voxels of `selection` become those shown before any surface is built
 // (qarmel-shot's options); the volume itself when memory is short.

@@ -304,7 +304,8 @@ TEST_P(Coverage, EveryFrontFaceShowsLitAtEveryDistanceAndView) {
   ASSERT_TRUE(Open(std::move(volume), GetParam().name));
   ShotOptions cut;
   cut.cuts = GetParam().cuts;
-  SelectShotVoxels(cut);
+  RequestSurface(rebuild, {WantedLook(rebuild), ShotSelection(cut)});
+  FinishRebuilds(rebuild);
   ASSERT_TRUE(TypeShotKeys("f"));  // fog off: what it fades is not in question here
   const float startDistance = polarCam.distance;
 

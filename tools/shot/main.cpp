@@ -71,6 +71,7 @@ int main(int argc, char** argv) {
   VolumeFacts facts;
   if (!LoadVolume(options->input, facts)) return Fail("cannot load " + options->input);
   UseVolumeColours(options->input.c_str());
+  rebuild.startSelection = ShotSelection(*options);
   if (options->info) return PrintInfo();
 
   // Set before the first frame so that only the merged geometry is built.
@@ -84,7 +85,6 @@ int main(int argc, char** argv) {
                      !options->cuts.empty() || !options->labels.empty() ||
                      !options->hideLabels.empty() || options->threshold || options->autoThreshold;
   if (moved) {
-    SelectShotVoxels(*options);
     MoveShotCamera(camera);
     if (options->fit) FitShotCamera(options->width, options->height);
     if (!TypeShotKeys(options->keys)) return Fail("the keys closed the window before the picture");

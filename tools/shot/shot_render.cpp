@@ -27,27 +27,28 @@ void MoveShotCamera(const ShotCamera& camera) {
   if (camera.distance) polarCam.distance = *camera.distance;
 }
 
-void SelectShotVoxels(const ShotOptions& options) {
-  SurfaceRequest request = WantedSurface(rebuild);
+VoxelSelection ShotSelection(const ShotOptions& options) {
+  VoxelSelection selection;
+  if (options.threshold) {
+    selection = ThresholdAt(selection, *options.threshold);
+  } else if (options.autoThreshold || appSettings.intensityScan) {
+    selection = ThresholdAtOtsu(selection);
+  }
   // Labels are hidden by the bytes that stand for them; one no voxel has
   // stands for none.
   if (!options.labels.empty()) {
-    request.selection.hidden.set();
+    selection.hidden.set();
     for (const std::int64_t label : options.labels)
-      if (const auto byte = labelBytes.ByteOf(label)) request.selection.hidden.reset(*byte);
+      if (const auto byte = labelBytes.ByteOf(label)) selection.hidden.reset(*byte);
   }
   for (const std::int64_t label : options.hideLabels)
-    if (const auto byte = labelBytes.ByteOf(label)) request.selection.hidden.set(*byte);
-  if (options.threshold) request.selection = ThresholdAt(request.selection, *options.threshold);
-  if (options.autoThreshold) request.selection = ThresholdAtOtsu(request.selection);
+    if (const auto byte = labelBytes.ByteOf(label)) selection.hidden.set(*byte);
   for (const ShotCut& cut : options.cuts) {
     std::uint32_t lo = 0, hi = 0;  // a second cut on an axis keeps what both keep
-    KeptFileRange(request.selection, fileAxes, cut.axis, lo, hi);
-    KeepFileRange(request.selection, fileAxes, cut.axis, std::max(lo, cut.lo),
-                  std::min(hi, cut.hi));
+    KeptFileRange(selection, fileAxes, cut.axis, lo, hi);
+    KeepFileRange(selection, fileAxes, cut.axis, std::max(lo, cut.lo), std::min(hi, cut.hi));
   }
-  RequestSurface(rebuild, request);
-  FinishRebuilds(rebuild);
+  return selection;
 }
 
 bool TypeShotKeys(const std::string& keys) {

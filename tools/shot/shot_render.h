@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "shot_options.h"
+#include "voxel/voxel_selection.h"
 
 // Opens the viewer's window with the given client size around theVolume and
 // draws the start-up frame exactly as the viewer does (the volume mirrored
@@ -22,9 +23,10 @@ struct ShotCamera {
 };
 void MoveShotCamera(const ShotCamera& camera);
 
-// Keeps the voxels the options' cuts keep (the file's indices) and shows
-// or hides their labels, as the cut and label keys do.
-void SelectShotVoxels(const ShotOptions& options);
+// The voxels the options keep, as the threshold, cut and label keys do
+// (cuts in the file's indices): the first surface is built of them. An
+// intensity scan starts at Otsu's threshold unless --threshold says else.
+VoxelSelection ShotSelection(const ShotOptions& options);
 
 // Types the characters in order as key commands; false when one of them
 // closed the window.
