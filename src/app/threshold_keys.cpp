@@ -1,6 +1,7 @@
 #include "app/threshold_keys.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "app/app_state.h"
@@ -33,6 +34,10 @@ const VolumeValues& KnownValues() {
   } else {
     CountBytes(*theVolume, volumeValues);
   }
+  // No value other than 0: there is no split; one above the highest keeps
+  // nothing, as before.
+  if (!std::isfinite(volumeValues.otsu))
+    volumeValues.otsu = (volumeValues.range.Any() ? volumeValues.range.highest : 0) + 1;
   volumeValues.known = true;
   return volumeValues;
 }

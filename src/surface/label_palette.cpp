@@ -154,9 +154,10 @@ LabelPalette ColoursOfBytes(const LabelPalette& palette, const LabelBytes& bytes
   for (int byte = 1; byte < 256; ++byte) {
     const std::int64_t label = bytes.labelOf[byte];
     const auto entry = palette.labels.find(label);
-    const std::uint8_t* rgb = entry != palette.labels.end()
-                                  ? entry->second.rgb
-                                  : builtIn.rgb[((label - 1) % 255 + 255) % 255 + 1];
+    // Counted round 1..255 (256 is 1 again, -7 is 248), without overflow.
+    const std::int64_t counted = (label % 255 + 254) % 255 + 1;
+    const std::uint8_t* rgb =
+        entry != palette.labels.end() ? entry->second.rgb : builtIn.rgb[counted];
     std::copy_n(rgb, 3, coloured.rgb[byte]);
   }
   return coloured;
