@@ -155,7 +155,8 @@ TEST_F(ShotE2E, MergedStartShowsWhatKeyMShows) {
 // of the volume without the label, --labels that of the label alone. A
 // 16-bit scan of the phantom (four times its values, in faint noise)
 // starts at Otsu's threshold, between noise and phantom, and --threshold
-// keeps the values above 255 that reach it, as cubconvert's does.
+// keeps the values above 255 that reach it, as cubconvert's does, and
+// --threshold auto keeps what cubconvert's does.
 TEST_F(ShotE2E, SelectionOptionsGiveThePicturesOfTheirTwins) {
   const CubVolume phantom = MakeHeadPhantom(96);  // values 100, 120, 150 and 200
   const auto keeping = [&](const std::string& name, auto keep) {
@@ -174,12 +175,15 @@ TEST_F(ShotE2E, SelectionOptionsGiveThePicturesOfTheirTwins) {
     values[i] = static_cast<std::int16_t>(phantom.voxels[i] ? 4 * phantom.voxels[i] + i % 4
                                                             : 1 + i * 7919 % 40);
   const std::string scan = dir.Write("scan.nii", MakeNifti(fields, values));
-  const std::string converted = dir.File("converted.cub");
   LaunchOptions quiet;
   quiet.stdoutFile = dir.File("report.txt");
-  ASSERT_EQ(Process({CUBCONVERT, scan, "-o", converted, "--threshold", "590"}, quiet)
-                .WaitForExit(seconds(60)),
-            0);
+  const auto convert = [&](const std::string& name, const std::string& threshold) {
+    EXPECT_EQ(Process({CUBCONVERT, scan, "-o", dir.File(name), "--threshold", threshold}, quiet)
+                  .WaitForExit(seconds(60)),
+              0);
+    return dir.File(name);
+  };
+  const std::string converted = convert("converted.cub", "590");
   struct Twins {
     std::vector<std::string> option, twin;
   };
@@ -190,6 +194,7 @@ TEST_F(ShotE2E, SelectionOptionsGiveThePicturesOfTheirTwins) {
       {{whole, "--labels", "150"}, {keeping("only150.cub", [](int v) { return v == 150; })}},
       {{scan}, {whole}},
       {{scan, "--threshold", "590"}, {converted}},
+      {{scan, "--threshold", "auto"}, {convert("auto.cub", "auto")}},
       {{converted}, {keeping("from150.cub", [](int v) { return v == 150 || v == 200; })}}};
   for (const Twins& pair : twins) {
     SCOPED_TRACE(pair.option.back());
