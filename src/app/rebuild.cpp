@@ -51,8 +51,10 @@ void Build(Rebuild& rebuild) {
   rebuild.done = true;
 }
 
-// A surface like theSurface (voxel size, colours) with the look, no geometry.
-OGLcuberille* NewSurface(const SurfaceLook& look) {
+// A surface like theSurface (voxel size, colours) with the look, no
+// geometry; unless `afresh`, its lists call again those of theSurface's
+// bricks that stay the same.
+OGLcuberille* NewSurface(const SurfaceLook& look, bool afresh) {
   auto* surface = new (std::nothrow) OGLcuberille;
   if (!surface) return nullptr;
   surface->SetLook(look);
@@ -60,6 +62,7 @@ OGLcuberille* NewSurface(const SurfaceLook& look) {
   std::copy_n(&theSurface.spacing[0], 3, &surface->spacing[0]);
   std::copy_n(&theSurface.labelColors[0][0], 256 * 3, &surface->labelColors[0][0]);
   surface->SetListHelperContext(deviceContext, listContext);
+  if (!afresh) surface->ReuseBricksOf(theSurface);
   return surface;
 }
 
@@ -101,7 +104,7 @@ SurfaceRequest ShownSurface(const Rebuild& rebuild) {
 
 // On the main thread, as before there were builders.
 void BuildHere(Rebuild& rebuild) {
-  rebuild.next = NewSurface(rebuild.wanted.look);
+  rebuild.next = NewSurface(rebuild.wanted.look, rebuild.evenIfShown);
   if (!rebuild.next) {
     std::fputs("not enough memory to build the surface again\n", stderr);
     return;
@@ -114,8 +117,9 @@ void StartBuilder(Rebuild& rebuild) {
   rebuild.waiting = false;
   // Asked back to what is shown: nothing to build.
   if (!rebuild.evenIfShown && rebuild.wanted == ShownSurface(rebuild)) return;
+  const bool afresh = rebuild.evenIfShown;
   rebuild.evenIfShown = false;
-  rebuild.next = NewSurface(rebuild.wanted.look);
+  rebuild.next = NewSurface(rebuild.wanted.look, afresh);
   if (!rebuild.next) return BuildHere(rebuild);
   rebuild.done = false;
   rebuild.started = Clock::now();

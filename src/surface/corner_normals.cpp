@@ -22,7 +22,7 @@ namespace {
 
 // The block spans this many voxels on each side of the corner along the
 // axes of the smallest edge.
-constexpr std::int64_t kReach = 3;
+constexpr std::int64_t kReach = kNormalReach;
 
 // Bit i set where byte i of w is not zero.
 inline unsigned NonZeroBytes(std::uint64_t w) {
@@ -230,7 +230,8 @@ bool InTwoHalves(std::uint32_t planes, Work work) {
 }  // namespace
 
 std::unique_ptr<CornerNormals> CornerNormals::Build(const VOXSPACE& volume,
-                                                    const double (&spacing)[3], bool byValue) {
+                                                    const double (&spacing)[3], bool byValue,
+                                                    const CornerFilter& wanted) {
   // The corner loops run to each dimension inclusive; a volume one voxel
   // across on two axes (the only way to reach this) has no faces anyway.
   if (std::max({volume.dimX, volume.dimY, volume.dimZ}) == UINT32_MAX) return nullptr;
@@ -249,6 +250,7 @@ std::unique_ptr<CornerNormals> CornerNormals::Build(const VOXSPACE& volume,
     bool fits = true;
     const bool scanned = ForEachSurfaceCorner(
         volume, zBegin, zEnd, [&](std::uint32_t x, std::uint32_t y, std::uint32_t z) {
+          if (wanted && !wanted(x, y, z)) return;
           std::uint8_t values[8];
           std::uint32_t& count = rowStart[y + rowsPerPlane * z + 1];
           const int more = byValue ? ValuesAround(volume, x, y, z, values) : 1;
@@ -272,6 +274,7 @@ std::unique_ptr<CornerNormals> CornerNormals::Build(const VOXSPACE& volume,
     Entry* entry = table->entries_.get() + rowStart[rowsPerPlane * zBegin];
     return ForEachSurfaceCorner(
         volume, zBegin, zEnd, [&](std::uint32_t x, std::uint32_t y, std::uint32_t z) {
+          if (wanted && !wanted(x, y, z)) return;
           std::uint8_t values[8] = {0};
           const int count = byValue ? ValuesAround(volume, x, y, z, values) : 1;
           for (int i = 0; i < count; ++i, ++entry) {

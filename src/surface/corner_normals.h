@@ -16,12 +16,16 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "surface/surface_types.h"
 #include "voxel/voxspace.h"
 
 namespace surface {
+
+// No normal looks further than this many voxels from its corner.
+inline constexpr std::uint32_t kNormalReach = 3;
 
 class CornerNormals {
  public:
@@ -31,8 +35,11 @@ class CornerNormals {
   // that value alone, so that neighbouring labels do not bend each other's
   // normals; otherwise one, from every non-zero voxel. None when the
   // memory cannot be had or there would be more than 2^32 - 1 normals.
+  // With `wanted`, only the corners it accepts get normals (a rebuild that
+  // compiles a few bricks); the others have the face's own.
+  using CornerFilter = std::function<bool(std::uint32_t x, std::uint32_t y, std::uint32_t z)>;
   static std::unique_ptr<CornerNormals> Build(const VOXSPACE& volume, const double (&spacing)[3],
-                                              bool byValue);
+                                              bool byValue, const CornerFilter& wanted = {});
 
   // The normal at lattice corner `corner` (the low corner of the voxel of
   // the same indices) for a face of `value` (used only by value) looking

@@ -31,14 +31,68 @@ struct FacePlane {
   std::uint64_t* Line(std::size_t i) const { return bits + i * words; }
 };
 
-// Sinks that shade smoothly are told each vertex's lattice corner before
-// the vertex, and the voxel value of each strip or rectangle with colours
-// by value; the others are not asked.
+// True when bits [start, start + n) of the line are all set.
+inline bool HasSpan(const std::uint64_t* line, std::size_t start, std::size_t n) {
+  for (std::size_t i = start, end = start + n; i < end;) {
+    const std::size_t bit = i & 63, take = std::min<std::size_t>(64 - bit, end - i);
+    const std::uint64_t mask = (take == 64 ? ~std::uint64_t{0} : ((std::uint64_t{1} << take) - 1))
+                               << bit;
+    if ((line[i >> 6] & mask) != mask) return false;
+    i += take;
+  }
+  return true;
+}
+
+inline void ClearSpan(std::uint64_t* line, std::size_t start, std::size_t n) {
+  for (std::size_t i = start, end = start + n; i < end;) {
+    const std::size_t bit = i & 63, take = std::min<std::size_t>(64 - bit, end - i);
+    const std::uint64_t mask = (take == 64 ? ~std::uint64_t{0} : ((std::uint64_t{1} << take) - 1))
+                               << bit;
+    line[i >> 6] &= ~mask;
+    i += take;
+  }
+}
+
+// Which faces of a scan line's first and last voxel are kept: the strip
+// lists keep those of the volume's border voxels along the run axis, the
+// quads only the interior's (as the census counts them), and a part of the
+// volume only its own (the voxels beyond it are there to be looked at).
+struct RunExtent {
+  bool keepsFirst, keepsLast;
+  static const RunExtent kWhole, kInterior;
+  bool operator==(const RunExtent&) const = default;
+};
+inline constexpr RunExtent RunExtent::kWhole{true, true};
+inline constexpr RunExtent RunExtent::kInterior{false, false};
+
+// Takes the faces the extent leaves out from the plane's lines.
+inline void ClearRunEnds(const FacePlane& plane, RunExtent extent) {
+  if (plane.length == 0) return;
+  for (std::size_t i = 0; i < plane.lines; ++i) {
+    if (!extent.keepsFirst) ClearSpan(plane.Line(i), 0, 1);
+    if (!extent.keepsLast) ClearSpan(plane.Line(i), plane.length - 1, 1);
+  }
+}
+
+// The part of the run start .. start+width-1 of a line `length` voxels
+// long that the extent keeps; false when none.
+inline bool ClipRun(std::size_t length, RunExtent extent, std::size_t& start, std::size_t& width) {
+  std::size_t end = start + width;
+  if (!extent.keepsFirst) start = std::max<std::size_t>(start, 1);
+  if (!extent.keepsLast && length > 0) end = std::min(end, length - 1);
+  width = end > start ? end - start : 0;
+  return width > 0;
+}
+
+// Sinks that shade smoothly are told each vertex's lattice corner (in the
+// whole volume) before the vertex, and the voxel value of each strip or
+// rectangle with colours by value; the others are not asked.
 template <class Sink>
-inline void TellCorner(Sink& sink, const std::uint32_t (&low)[3], std::uint32_t dx,
-                       std::uint32_t dy, std::uint32_t dz) {
+inline void TellCorner(Sink& sink, const Placement& place, const std::uint32_t (&low)[3],
+                       std::uint32_t dx, std::uint32_t dy, std::uint32_t dz) {
   if constexpr (requires(const std::uint32_t(&c)[3]) { sink.Corner(c); }) {
-    const std::uint32_t corner[3] = {low[0] + dx, low[1] + dy, low[2] + dz};
+    const std::uint32_t corner[3] = {place.origin[0] + low[0] + dx, place.origin[1] + low[1] + dy,
+                                     place.origin[2] + low[2] + dz};
     sink.Corner(corner);
   }
 }

@@ -29,28 +29,6 @@
 
 namespace surface {
 
-// True when bits [start, start + n) of the line are all set.
-inline bool HasSpan(const std::uint64_t* line, std::size_t start, std::size_t n) {
-  for (std::size_t i = start, end = start + n; i < end;) {
-    const std::size_t bit = i & 63, take = std::min<std::size_t>(64 - bit, end - i);
-    const std::uint64_t mask = (take == 64 ? ~std::uint64_t{0} : ((std::uint64_t{1} << take) - 1))
-                               << bit;
-    if ((line[i >> 6] & mask) != mask) return false;
-    i += take;
-  }
-  return true;
-}
-
-inline void ClearSpan(std::uint64_t* line, std::size_t start, std::size_t n) {
-  for (std::size_t i = start, end = start + n; i < end;) {
-    const std::size_t bit = i & 63, take = std::min<std::size_t>(64 - bit, end - i);
-    const std::uint64_t mask = (take == 64 ? ~std::uint64_t{0} : ((std::uint64_t{1} << take) - 1))
-                               << bit;
-    line[i >> 6] &= ~mask;
-    i += take;
-  }
-}
-
 // Calls f(start, width, firstLine, height, value) for every rectangle of
 // the plane, line indices relative to the plane; takes the plane's bits.
 // A rectangle holds one value: valueAt(line, r) (a constant when values
@@ -108,35 +86,23 @@ inline void EmitRectangle(Sink& sink, const Placement& place, std::uint32_t oute
       sink.TexCoord(offset[order.run] ? static_cast<float>(width) : 0.0f,
                     offset[order.middle] ? static_cast<float>(height) : 0.0f);
     }
-    TellCorner(sink, low, offset[0] ? span[0] : 0, offset[1] ? span[1] : 0,
+    TellCorner(sink, place, low, offset[0] ? span[0] : 0, offset[1] ? span[1] : 0,
                offset[2] ? span[2] : 0);
     sink.Vertex(at[0], at[1], at[2]);
   }
 }
 
-// Which faces the rectangles cover: the strips' (whole run axis) or the
-// quads' (the interior only, as the census counts them).
-enum class RunExtent { kWhole, kInterior };
-
-// Emits the normal, then all rectangles of the direction as one run of
-// quads between Begin and End; 0 without a volume.
+// Emits the normal, then all rectangles of the part `view` of the volume
+// placed by `place`, as one run of quads between Begin and End.
 // With colours (one per voxel value), a rectangle holds faces of one value
 // and starts with its colour.
 template <FaceDirection D, class Sink>
-int ScanRectangles(const VOXSPACE* volume, const float voxelSize[3], bool textured,
-                   RunExtent extent, Sink& sink, const LabelColors* colors = nullptr) {
-  if (!volume) return 0;
-  const VolumeView view(*volume);
-  const Placement place(view, voxelSize);
+void ScanRectangles(const VolumeView& view, const Placement& place, bool textured, RunExtent extent,
+                    Sink& sink, const LabelColors* colors = nullptr) {
   sink.Normal(kNormals[D]);
   sink.Begin();
   const bool scanned = ForEachFacePlane<D>(view, [&](const FacePlane& plane) {
-    if (extent == RunExtent::kInterior && plane.length > 0) {
-      for (std::size_t i = 0; i < plane.lines; ++i) {
-        ClearSpan(plane.Line(i), 0, 1);
-        ClearSpan(plane.Line(i), plane.length - 1, 1);
-      }
-    }
+    ClearRunEnds(plane, extent);
     auto emit = [&](std::size_t start, std::size_t width, std::size_t line, std::size_t height,
                     std::uint8_t value) {
       if (colors) PaintValue(sink, *colors, value);
@@ -160,12 +126,7 @@ int ScanRectangles(const VOXSPACE* volume, const float voxelSize[3], bool textur
     // Without scratch bits, every run is a rectangle of one line.
     ForEachRunOneByOne<D>(
         view, [&](std::uint32_t outer, std::uint32_t middle, std::size_t start, std::size_t width) {
-          const std::size_t end = start + width, last = view.dim[kStripScan[D].run] - 1;
-          if (extent == RunExtent::kInterior) {
-            start = std::max<std::size_t>(start, 1);
-            width = std::min(end, last) > start ? std::min(end, last) - start : 0;
-          }
-          if (!width) return;
+          if (!ClipRun(view.dim[kStripScan[D].run], extent, start, width)) return;
           if (!colors)
             return EmitRectangle<D>(sink, place, outer, middle, 1, start, width, textured);
           ForEachValueRun<D>(view, outer, middle, start, width,
@@ -176,6 +137,15 @@ int ScanRectangles(const VOXSPACE* volume, const float voxelSize[3], bool textur
         });
   }
   sink.End();
+}
+
+// The same over the whole volume; 0 without a volume.
+template <FaceDirection D, class Sink>
+int ScanRectangles(const VOXSPACE* volume, const float voxelSize[3], bool textured,
+                   RunExtent extent, Sink& sink, const LabelColors* colors = nullptr) {
+  if (!volume) return 0;
+  const VolumeView view(*volume);
+  ScanRectangles<D>(view, Placement(view, voxelSize), textured, extent, sink, colors);
   return 1;
 }
 

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 #include "platform/winapi.h"
 #include "surface/corner_normals.h"
@@ -96,23 +97,18 @@ void OGLcuberille::SetMerged(bool on) {
 }
 
 void OGLcuberille::ApplyRenderMethod() {
-  std::unique_ptr<surface::CornerNormals> normals;
-  if (smooth && voxSpace) {
-    normals = surface::CornerNormals::Build(*voxSpace, spacing, coloured);
-    if (!normals)
-      std::fputs("not enough memory for smooth shading's normals: the faces are shaded flat\n",
-                 stderr);
-  }
-  buildNormals_ = normals.get();
   if (renderMethod == QUADS) {
     DeleteDisplayLists();
     ReleaseQuadArrays(merged ? quadLists : mergedQuads);
     drawRoutine = textured ? &OGLcuberille::DrawTexturedQuads : &OGLcuberille::DrawQuads;
+    const auto normals = SmoothNormals({});
+    buildNormals_ = normals.get();
     if (merged) {
       BuildMergedQuads();
     } else {
       BuildQuads();
     }
+    buildNormals_ = nullptr;
   } else {
     ReleaseQuadArrays();
     drawRoutine = &OGLcuberille::DrawDisplayLists;
@@ -122,11 +118,19 @@ void OGLcuberille::ApplyRenderMethod() {
       BuildStripLists();
     }
   }
-  buildNormals_ = nullptr;
-  normals.reset();
   // The geometry given up (arrays, lists) is large: without this, every
   // switch of method or texturing leaves the process bigger for good.
   HeapCompact(GetProcessHeap(), 0);
+}
+
+std::unique_ptr<surface::CornerNormals> OGLcuberille::SmoothNormals(
+    const surface::CornerNormals::CornerFilter& wanted) const {
+  if (!smooth || !voxSpace) return nullptr;
+  auto normals = surface::CornerNormals::Build(*voxSpace, spacing, coloured, wanted);
+  if (!normals)
+    std::fputs("not enough memory for smooth shading's normals: the faces are shaded flat\n",
+               stderr);
+  return normals;
 }
 
 void OGLcuberille::SetLook(const SurfaceLook& look) {
@@ -138,6 +142,15 @@ void OGLcuberille::SetLook(const SurfaceLook& look) {
 }
 
 void OGLcuberille::AdoptGeometry(OGLcuberille& built) {
+  // The bricks `built` calls again stay: they are its lists now.
+  if (built.brickGrid_ == brickGrid_) {
+    for (std::size_t b = 0; b < built.borrowed_.size(); ++b) {
+      if (!built.borrowed_[b]) continue;
+      for (int d = 0; d < kFaceDirections; ++d)
+        if (b < brickLists_[d].size() && brickLists_[d][b] == built.brickLists_[d][b])
+          brickLists_[d][b] = 0;
+    }
+  }
   ReleaseGeometry();
   SetLook(built.Look());
   voxSpace = built.voxSpace;
@@ -147,12 +160,17 @@ void OGLcuberille::AdoptGeometry(OGLcuberille& built) {
   std::memcpy(displayLists, built.displayLists, sizeof displayLists);
   std::memcpy(boxTriangles, built.boxTriangles, sizeof boxTriangles);
   std::memcpy(quadCapacity_, built.quadCapacity_, sizeof quadCapacity_);
+  brickGrid_ = built.brickGrid_;
   for (int d = 0; d < kFaceDirections; ++d) {
+    brickLists_[d] = std::move(built.brickLists_[d]);
+    built.brickLists_[d].clear();
     built.quadLists[d] = {};
     built.mergedQuads[d] = {};
     built.displayLists[d] = 0;
     built.quadCapacity_[d] = 0;
   }
+  borrowed_.clear();
+  built.borrowed_.clear();
   ApplyLookState();
 }
 
@@ -196,8 +214,14 @@ bool OGLcuberille::AllocateNormals(QuadList* lists) {
 }
 
 void OGLcuberille::DeleteDisplayLists() {
-  for (std::uint32_t& name : displayLists) {
-    if (name != 0) glDeleteLists(name, 1);
-    name = 0;
+  for (int d = 0; d < kFaceDirections; ++d) {
+    if (displayLists[d] != 0) glDeleteLists(displayLists[d], 1);
+    displayLists[d] = 0;
+    for (std::size_t b = 0; b < brickLists_[d].size(); ++b) {
+      const bool borrowed = b < borrowed_.size() && borrowed_[b];
+      if (brickLists_[d][b] != 0 && !borrowed) glDeleteLists(brickLists_[d][b], 1);
+    }
+    brickLists_[d].clear();
   }
+  borrowed_.clear();
 }

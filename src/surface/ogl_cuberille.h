@@ -6,8 +6,11 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <vector>
 
 #include "platform/winapi.h"
+#include "surface/brick_grid.h"
 #include "surface/surface_types.h"
 #include "voxel/voxspace.h"
 
@@ -44,7 +47,8 @@ class OGLcuberille {
 
   // QUADS geometry: one array per direction, exactly quadCount quads.
   std::int32_t BuildQuads();
-  // TRISTRIP_DISPLIST geometry: one display list per direction.
+  // TRISTRIP_DISPLIST geometry: one display list per direction, which
+  // calls the lists of the direction's bricks (brick_grid.h).
   int BuildStripLists();
   // Merged geometry for either method: each direction's faces joined
   // into rectangles, one quad each, in mergedQuads or in the lists.
@@ -76,6 +80,14 @@ class OGLcuberille {
   // A context that shares the lists of the current one (none: no helper):
   // a second thread compiles half of the direction lists in it.
   void SetListHelperContext(HDC deviceContext, HGLRC context);
+  // The next list build calls again the brick lists of `shown` (the
+  // surface on screen, whose lists and volume outlive the build) where
+  // its voxels and those of this surface's volume are the same nearby;
+  // nothing is kept unless both are display lists of the same look,
+  // voxel size and colours.
+  void ReuseBricksOf(const OGLcuberille& shown);
+  // How many bricks the last list build called again instead of compiling.
+  std::size_t BricksReused() const { return bricksReused_; }
   void ApplyRenderMethod();
 
   // The census's faces of the six directions.
@@ -146,19 +158,39 @@ class OGLcuberille {
   void ReleaseQuadArrays();
   void ReleaseQuadArrays(QuadList* lists);  // the arrays; the counts stay
   void DeleteDisplayLists();
+  // A brick's list of one direction: compiles its faces, returns how many
+  // vertices they took.
+  using BrickBuilder = std::size_t (OGLcuberille::*)(std::size_t brick);
   template <FaceDirection D>
-  int BuildDirectionStrips();
+  std::size_t BuildDirectionStrips(std::size_t brick);
   template <FaceDirection D>
-  int BuildDirectionRectangles();
-  int CompileDirectionLists(const DrawRoutine (&builders)[kFaceDirections]);
+  std::size_t BuildDirectionRectangles(std::size_t brick);
+  int CompileDirectionLists(const BrickBuilder (&builders)[kFaceDirections]);
+  // The grid of voxSpace, each brick's lists taken from the reusable ones
+  // where nothing near it changed; false without the memory.
+  bool PlanBricks();
+  // The corners of the bricks PlanBricks left to compile (none: all).
+  std::function<bool(std::uint32_t, std::uint32_t, std::uint32_t)> BricksToCompile() const;
+  // Names and compiles the planned bricks' lists and the directions'.
+  int CompileBricks(const BrickBuilder (&builders)[kFaceDirections]);
+  // The names of brick lists compiled without faces, per direction.
+  using UnusedNames = std::vector<std::uint32_t>[kFaceDirections];
   // `reports`: on the building thread, whose progress the listener hears.
-  void CompileLists(const DrawRoutine (&builders)[kFaceDirections], int mask, bool reports);
+  void CompileLists(const BrickBuilder (&builders)[kFaceDirections], int mask, bool reports,
+                    UnusedNames& unused);
+  // Deletes the unused names; each direction's list calls its bricks'.
+  void CompileDirectionCalls(const UnusedNames& unused);
   const QuadList* DrawnQuadLists() const { return merged ? mergedQuads : quadLists; }
   const LabelColors* BuildColors() const { return coloured ? &labelColors : nullptr; }
   // Gives each list a normals array of its count while a build has corner
   // normals, none otherwise; false (all arrays released) when the memory
   // cannot be had.
   bool AllocateNormals(QuadList* lists);
+  // Smooth shading's normals of the corners `wanted` (none: all) while
+  // smooth shading is on; none otherwise or without the memory (said on
+  // stderr: the faces are shaded flat).
+  std::unique_ptr<surface::CornerNormals> SmoothNormals(
+      const std::function<bool(std::uint32_t, std::uint32_t, std::uint32_t)>& wanted) const;
   // Whether OpenGL lighting shades the faces rather than fast lighting.
   bool LitByOpenGL() const { return coloured || smooth; }
   // Fast lighting's colour of a direction, unless colours by value paint it.
@@ -172,4 +204,17 @@ class OGLcuberille {
   const surface::CornerNormals* buildNormals_ = nullptr;
   HDC helperDeviceContext_ = nullptr;
   HGLRC helperContext_ = nullptr;
+
+  // The display lists of the bricks, per direction (0: no faces there).
+  surface::BrickGrid brickGrid_;
+  std::vector<std::uint32_t> brickLists_[kFaceDirections];
+  // 1 for the bricks whose lists are another surface's, called again: they
+  // are not deleted with this surface's, and become this one's when it
+  // takes the other's place (AdoptGeometry).
+  std::vector<std::uint8_t> borrowed_;
+  std::size_t bricksReused_ = 0;
+  // What ReuseBricksOf keeps for the next list build.
+  const VOXSPACE* reusableVolume_ = nullptr;
+  surface::BrickGrid reusableGrid_;
+  std::vector<std::uint32_t> reusableLists_[kFaceDirections];
 };

@@ -16,12 +16,12 @@ namespace surface {
 // texturing, s is 0 on the near edge and n on the far edge.
 // `lowIndex` is the voxel's, whose low corner is `low`.
 template <FaceDirection D, class Sink>
-inline void EmitFace(Sink& sink, const float low[3], const float high[3],
+inline void EmitFace(Sink& sink, const Placement& place, const float low[3], const float high[3],
                      const std::uint32_t (&lowIndex)[3], std::uint32_t n, bool textured) {
   auto emit = [&](int k, float s) {
     const CornerOffset& c = kStripEdges[D][k];
     if (textured) sink.TexCoord(s, c.t);
-    TellCorner(sink, lowIndex, c.dx != 0, c.dy != 0, c.dz != 0);
+    TellCorner(sink, place, lowIndex, c.dx != 0, c.dy != 0, c.dz != 0);
     sink.Vertex(c.dx ? high[0] : low[0], c.dy ? high[1] : low[1], c.dz ? high[2] : low[2]);
   };
   if (n == 1) {
@@ -50,20 +50,18 @@ inline void EmitStrip(Sink& sink, const Placement& place, std::uint32_t outer, s
     lowIndex[order.run] = static_cast<std::uint32_t>(start + k);
     low[order.run] = place.Corner(order.run, lowIndex[order.run]);
     high[order.run] = low[order.run] + place.size[order.run];
-    EmitFace<D>(sink, low, high, lowIndex, static_cast<std::uint32_t>(k + 1), textured);
+    EmitFace<D>(sink, place, low, high, lowIndex, static_cast<std::uint32_t>(k + 1), textured);
   }
   sink.End();
 }
 
-// Emits the normal, then every strip of the direction; 0 without a volume.
+// Emits the normal, then every strip of the direction in the part `view`
+// of the volume placed by `place`.
 // With colours (one per voxel value), strips also break where the value
 // changes, and each strip starts with its colour.
 template <FaceDirection D, class Sink>
-int ScanStrips(const VOXSPACE* volume, const float voxelSize[3], bool textured, Sink& sink,
-               const LabelColors* colors = nullptr) {
-  if (!volume) return 0;
-  const VolumeView view(*volume);
-  const Placement place(view, voxelSize);
+void ScanStrips(const VolumeView& view, const Placement& place, bool textured, RunExtent extent,
+                Sink& sink, const LabelColors* colors = nullptr) {
   sink.Normal(kNormals[D]);
   auto strip = [&](std::uint32_t outer, std::uint32_t middle, std::size_t start,
                    std::size_t length) {
@@ -75,6 +73,7 @@ int ScanStrips(const VOXSPACE* volume, const float voxelSize[3], bool textured, 
                        });
   };
   const bool scanned = ForEachFacePlane<D>(view, [&](const FacePlane& plane) {
+    ClearRunEnds(plane, extent);
     for (std::size_t i = 0; i < plane.lines; ++i) {
       const auto middle = static_cast<std::uint32_t>(plane.firstLine + i);
       ForEachRun(plane.Line(i), plane.length, [&](std::size_t start, std::size_t length) {
@@ -82,7 +81,22 @@ int ScanStrips(const VOXSPACE* volume, const float voxelSize[3], bool textured, 
       });
     }
   });
-  if (!scanned) ForEachRunOneByOne<D>(view, strip);
+  if (scanned) return;
+  ForEachRunOneByOne<D>(
+      view, [&](std::uint32_t outer, std::uint32_t middle, std::size_t start, std::size_t length) {
+        if (ClipRun(view.dim[kStripScan[D].run], extent, start, length))
+          strip(outer, middle, start, length);
+      });
+}
+
+// The same over the whole volume, keeping the faces of its border voxels
+// along the run axis; 0 without a volume.
+template <FaceDirection D, class Sink>
+int ScanStrips(const VOXSPACE* volume, const float voxelSize[3], bool textured, Sink& sink,
+               const LabelColors* colors = nullptr) {
+  if (!volume) return 0;
+  const VolumeView view(*volume);
+  ScanStrips<D>(view, Placement(view, voxelSize), textured, RunExtent::kWhole, sink, colors);
   return 1;
 }
 

@@ -30,21 +30,36 @@ struct VolumeView {
     return static_cast<std::ptrdiff_t>(x) + static_cast<std::ptrdiff_t>(y) * stride[1] +
            static_cast<std::ptrdiff_t>(z) * stride[2];
   }
+
+  // The box lo .. hi-1 (each within the view) seen on its own: its voxel
+  // (0, 0, 0) is this view's lo, its rows stay those of the whole volume.
+  VolumeView Part(const std::uint32_t (&lo)[3], const std::uint32_t (&hi)[3]) const {
+    VolumeView part = *this;
+    part.data = data + Index(lo[0], lo[1], lo[2]);
+    for (int axis = 0; axis < 3; ++axis) part.dim[axis] = hi[axis] - lo[axis];
+    return part;
+  }
 };
 
 // The world position of the low corner of voxel index i along an axis:
-// size * (i - dim/2), the exact half, in single precision.
+// size * (i - dim/2), the exact half, in single precision. For a part of
+// the volume, i counts from the part's first voxel, `origin` in the whole.
 struct Placement {
   float size[3];
   float half[3];
+  std::uint32_t origin[3] = {0, 0, 0};
 
-  Placement(const VolumeView& view, const float voxelSize[3])
+  Placement(const VolumeView& whole, const float voxelSize[3])
       : size{voxelSize[0], voxelSize[1], voxelSize[2]},
-        half{static_cast<float>(view.dim[0]) * 0.5f, static_cast<float>(view.dim[1]) * 0.5f,
-             static_cast<float>(view.dim[2]) * 0.5f} {}
+        half{static_cast<float>(whole.dim[0]) * 0.5f, static_cast<float>(whole.dim[1]) * 0.5f,
+             static_cast<float>(whole.dim[2]) * 0.5f} {}
+  Placement(const VolumeView& whole, const float voxelSize[3], const std::uint32_t (&partOrigin)[3])
+      : Placement(whole, voxelSize) {
+    for (int axis = 0; axis < 3; ++axis) origin[axis] = partOrigin[axis];
+  }
 
   float Corner(int axis, std::uint32_t index) const {
-    return size[axis] * (static_cast<float>(index) - half[axis]);
+    return size[axis] * (static_cast<float>(index + origin[axis]) - half[axis]);
   }
 };
 
