@@ -109,8 +109,11 @@ bool InitVideoWithRetries(const char* driver) {
   return false;
 }
 
+SDL_threadID videoThread = 0;
+
 bool StartVideo() {
   if (!platform::EnvironmentNamesDisplay()) return false;
+  videoThread = SDL_ThreadID();
   // Interrupt and termination signals keep ending the process: SDL would
   // turn them into a quit event that no window asked for.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
@@ -130,5 +133,7 @@ bool DisplayAvailable() {
   static const bool available = StartVideo();
   return available;
 }
+
+bool OnVideoThread() { return SDL_ThreadID() == videoThread; }
 
 }  // namespace platform::sdl

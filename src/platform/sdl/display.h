@@ -7,5 +7,7 @@ namespace platform::sdl {
 
 // Starts SDL's video subsystem on first use; true only for a real display.
 bool DisplayAvailable();
+// Whether this is the thread that started it (the program's main thread).
+bool OnVideoThread();
 
 }  // namespace platform::sdl

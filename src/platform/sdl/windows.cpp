@@ -107,7 +107,14 @@ HGLRC wglCreateContext(HDC deviceContext) {
 }
 
 BOOL wglMakeCurrent(HDC deviceContext, HGLRC context) {
-  if (!context) return SDL_GL_MakeCurrent(SDL_GL_GetCurrentWindow(), nullptr) == 0;
+  if (!context) {
+    const bool released = SDL_GL_MakeCurrent(SDL_GL_GetCurrentWindow(), nullptr) == 0;
+    // SDL notes the current context in storage of the thread's own, which
+    // a thread it did not start never gives back: the building threads end
+    // after this, and a rebuild would otherwise leave two such blocks.
+    if (!platform::sdl::OnVideoThread()) SDL_TLSCleanup();
+    return released;
+  }
   if (!deviceContext || !platform::IsWindowRecord(deviceContext->window)) return FALSE;
   return SDL_GL_MakeCurrent(Native(deviceContext->window), context->native) == 0;
 }
