@@ -7,7 +7,7 @@ namespace surface {
 namespace {
 
 constexpr std::uint32_t kSmallestEdge = 32;
-constexpr std::uint32_t kMostPerAxis = 8;
+constexpr std::uint32_t kMostPerAxis = 16;
 
 std::uint32_t EdgeFor(std::uint32_t longest) {
   const std::uint32_t fitting = longest / kMostPerAxis + (longest % kMostPerAxis != 0);
@@ -33,6 +33,47 @@ void BrickGrid::Box(std::size_t i, std::uint32_t (&lo)[3], std::uint32_t (&hi)[3
     hi[axis] = static_cast<std::uint32_t>(
         std::min<std::uint64_t>(std::uint64_t{lo[axis]} + edge, dim[axis]));
   }
+}
+
+CornerRows::CornerRows(const BrickGrid& grid, const std::vector<std::uint8_t>& skipped)
+    : grid_(grid),
+      words_((std::size_t{grid.dim[0]} + 1 + 63) / 64),
+      zClasses_(grid.count[2] ? 2 * grid.count[2] - 1 : 0) {
+  const std::size_t yClasses = grid.count[1] ? 2 * grid.count[1] - 1 : 0;
+  bits_.assign(yClasses * zClasses_ * words_, 0);
+  any_.assign(yClasses * zClasses_, 0);
+  // The classes of brick b's corners along an axis: its sides and inside.
+  auto classes = [&](int axis, std::size_t b, std::size_t& first, std::size_t& last) {
+    first = b > 0 ? 2 * b - 1 : 0;
+    last = b + 1 < grid.count[axis] ? 2 * b + 1 : 2 * b;
+  };
+  for (std::size_t b = 0; b < grid.Total(); ++b) {
+    if (skipped[b]) continue;
+    std::uint32_t lo[3], hi[3];
+    grid.Box(b, lo, hi);
+    std::size_t y0, y1, z0, z1;
+    classes(1, b / grid.count[0] % grid.count[1], y0, y1);
+    classes(2, b / grid.count[0] / grid.count[1], z0, z1);
+    for (std::size_t yc = y0; yc <= y1; ++yc)
+      for (std::size_t zc = z0; zc <= z1; ++zc) {
+        const std::size_t row = yc * zClasses_ + zc;
+        any_[row] = 1;
+        std::uint64_t* bits = &bits_[row * words_];
+        for (std::uint32_t x = lo[0]; x <= hi[0]; ++x) bits[x >> 6] |= std::uint64_t{1} << (x & 63);
+      }
+  }
+}
+
+std::uint32_t CornerRows::ClassOf(int axis, std::uint32_t corner) const {
+  const std::uint32_t b = corner / grid_.edge;
+  if (b >= grid_.count[axis]) return 2 * (grid_.count[axis] - 1);  // the far side
+  return corner % grid_.edge == 0 && b > 0 ? 2 * b - 1 : 2 * b;
+}
+
+const std::uint64_t* CornerRows::Row(std::uint32_t y, std::uint32_t z) const {
+  if (any_.empty()) return nullptr;
+  const std::size_t row = std::size_t{ClassOf(1, y)} * zClasses_ + ClassOf(2, z);
+  return any_[row] ? &bits_[row * words_] : nullptr;
 }
 
 std::vector<std::uint8_t> ChangedBricks(const VOXSPACE& before, const VOXSPACE& after,

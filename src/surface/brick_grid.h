@@ -5,7 +5,6 @@
 // others' lists as they were: compiling is what a rebuild costs.
 #pragma once
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -20,30 +19,33 @@ struct BrickGrid {
   std::uint32_t count[3] = {0, 0, 0};  // bricks along each axis
 
   // The grid for a volume: bricks of at least 32 voxels a side and at most
-  // 8 along an axis, since each list called costs the frame a little.
+  // 16 along an axis, since each list called costs the frame a little.
   static BrickGrid For(const VOXSPACE& volume);
   std::size_t Total() const { return std::size_t{count[0]} * count[1] * count[2]; }
   // Brick i's voxels lo .. hi-1 (i counts along x, then y, then z).
   void Box(std::size_t i, std::uint32_t (&lo)[3], std::uint32_t (&hi)[3]) const;
   bool operator==(const BrickGrid&) const = default;
+};
 
-  // Whether lattice corner (x, y, z) is a corner of a voxel of a brick i
-  // for which of(i) holds; a corner on bricks' sides is each one's.
-  template <class Of>
-  bool CornerOf(std::uint32_t x, std::uint32_t y, std::uint32_t z, Of of) const {
-    const std::uint32_t corner[3] = {x, y, z};
-    std::uint32_t first[3], last[3];
-    for (int axis = 0; axis < 3; ++axis) {
-      const std::uint32_t at = corner[axis] / edge;
-      last[axis] = std::min(at, count[axis] - 1);
-      first[axis] = at == last[axis] && at > 0 && corner[axis] % edge == 0 ? at - 1 : last[axis];
-    }
-    for (std::uint32_t k = first[2]; k <= last[2]; ++k)
-      for (std::uint32_t j = first[1]; j <= last[1]; ++j)
-        for (std::uint32_t i = first[0]; i <= last[0]; ++i)
-          if (of((std::size_t{k} * count[1] + j) * count[0] + i)) return true;
-    return false;
-  }
+// The lattice corners of the voxels of some bricks (those a rebuild
+// compiles), as bit rows along x: where smooth shading needs normals.
+class CornerRows {
+ public:
+  // The bricks b with skipped[b] == 0.
+  CornerRows(const BrickGrid& grid, const std::vector<std::uint8_t>& skipped);
+  // Bits x = 0 .. dimX of the corners of row (y, z); none when it has none.
+  const std::uint64_t* Row(std::uint32_t y, std::uint32_t z) const;
+
+ private:
+  // Corner rows along an axis fall into classes: inside brick b (2b) or on
+  // the side between bricks b - 1 and b (2b - 1).
+  std::uint32_t ClassOf(int axis, std::uint32_t corner) const;
+
+  BrickGrid grid_;
+  std::size_t words_;
+  std::uint32_t zClasses_;
+  std::vector<std::uint64_t> bits_;  // per y class, then z class: words_ words
+  std::vector<std::uint8_t> any_;
 };
 
 // Per brick, 1 where its geometry may differ between two volumes of the

@@ -177,9 +177,12 @@ int ValuesAround(const VOXSPACE& volume, std::uint32_t x, std::uint32_t y, std::
 }
 
 // Calls f(x, y, z) for every surface corner of corner planes zBegin to
-// zEnd - 1, by z, then y, then x; false when the bit planes cannot be had.
+// zEnd - 1 that `wanted` names (all without it), by z, then y, then x;
+// false when the bit planes cannot be had.
 template <typename F>
-bool ForEachSurfaceCorner(const VOXSPACE& volume, std::uint32_t zBegin, std::uint32_t zEnd, F f) {
+bool ForEachSurfaceCorner(const VOXSPACE& volume, std::uint32_t zBegin, std::uint32_t zEnd,
+                          const CornerNormals::CornerFilter& wanted, F f) {
+  const std::size_t wantedWords = WordsFor(std::size_t{volume.dimX} + 1);
   BitPlane planes[2] = {{volume.dimX, volume.dimY}, {volume.dimX, volume.dimY}};
   ScratchWords corners(planes[0].WordsPerRow());
   if (!planes[0] || !planes[1] || !corners) return false;
@@ -195,7 +198,12 @@ bool ForEachSurfaceCorner(const VOXSPACE& volume, std::uint32_t zBegin, std::uin
       upper->Fill(volume, z);
     }
     for (std::uint32_t y = 0; y <= volume.dimY; ++y) {
+      const std::uint64_t* mask = wanted ? wanted(y, z) : nullptr;
+      if (wanted && !mask) continue;
       SurfaceCorners(*lower, *upper, y, volume.dimY, corners.data());
+      if (mask)
+        for (std::size_t w = 0; w < lower->WordsPerRow(); ++w)
+          corners[w] &= w < wantedWords ? mask[w] : 0;
       for (std::size_t w = 0; w < lower->WordsPerRow(); ++w)
         ForEachBit(corners[w], [&](unsigned bit) {
           const std::uint64_t x = w * 64 + bit;
@@ -249,8 +257,7 @@ std::unique_ptr<CornerNormals> CornerNormals::Build(const VOXSPACE& volume,
   const bool counted = InTwoHalves(planes, [&](std::uint32_t zBegin, std::uint32_t zEnd) {
     bool fits = true;
     const bool scanned = ForEachSurfaceCorner(
-        volume, zBegin, zEnd, [&](std::uint32_t x, std::uint32_t y, std::uint32_t z) {
-          if (wanted && !wanted(x, y, z)) return;
+        volume, zBegin, zEnd, wanted, [&](std::uint32_t x, std::uint32_t y, std::uint32_t z) {
           std::uint8_t values[8];
           std::uint32_t& count = rowStart[y + rowsPerPlane * z + 1];
           const int more = byValue ? ValuesAround(volume, x, y, z, values) : 1;
@@ -273,8 +280,7 @@ std::unique_ptr<CornerNormals> CornerNormals::Build(const VOXSPACE& volume,
   const bool filled = InTwoHalves(planes, [&](std::uint32_t zBegin, std::uint32_t zEnd) {
     Entry* entry = table->entries_.get() + rowStart[rowsPerPlane * zBegin];
     return ForEachSurfaceCorner(
-        volume, zBegin, zEnd, [&](std::uint32_t x, std::uint32_t y, std::uint32_t z) {
-          if (wanted && !wanted(x, y, z)) return;
+        volume, zBegin, zEnd, wanted, [&](std::uint32_t x, std::uint32_t y, std::uint32_t z) {
           std::uint8_t values[8] = {0};
           const int count = byValue ? ValuesAround(volume, x, y, z, values) : 1;
           for (int i = 0; i < count; ++i, ++entry) {

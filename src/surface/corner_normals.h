@@ -35,9 +35,10 @@ class CornerNormals {
   // that value alone, so that neighbouring labels do not bend each other's
   // normals; otherwise one, from every non-zero voxel. None when the
   // memory cannot be had or there would be more than 2^32 - 1 normals.
-  // With `wanted`, only the corners it accepts get normals (a rebuild that
-  // compiles a few bricks); the others have the face's own.
-  using CornerFilter = std::function<bool(std::uint32_t x, std::uint32_t y, std::uint32_t z)>;
+  // With `wanted`, only the corners it names get normals (a rebuild that
+  // compiles a few bricks); the others have the face's own. It gives the
+  // corners of row (y, z) as bits x = 0 .. dimX, or none for none.
+  using CornerFilter = std::function<const std::uint64_t*(std::uint32_t y, std::uint32_t z)>;
   static std::unique_ptr<CornerNormals> Build(const VOXSPACE& volume, const double (&spacing)[3],
                                               bool byValue, const CornerFilter& wanted = {});
 

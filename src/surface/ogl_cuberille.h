@@ -169,8 +169,9 @@ class OGLcuberille {
   // The grid of voxSpace, each brick's lists taken from the reusable ones
   // where nothing near it changed; false without the memory.
   bool PlanBricks();
-  // The corners of the bricks PlanBricks left to compile (none: all).
-  std::function<bool(std::uint32_t, std::uint32_t, std::uint32_t)> BricksToCompile() const;
+  // Smooth shading's normals at the corners of the bricks PlanBricks left
+  // to compile; none when there are none or without smooth shading.
+  std::unique_ptr<surface::CornerNormals> NormalsToCompile() const;
   // Names and compiles the planned bricks' lists and the directions'.
   int CompileBricks(const BrickBuilder (&builders)[kFaceDirections]);
   // The names of brick lists compiled without faces, per direction.
@@ -190,7 +191,7 @@ class OGLcuberille {
   // smooth shading is on; none otherwise or without the memory (said on
   // stderr: the faces are shaded flat).
   std::unique_ptr<surface::CornerNormals> SmoothNormals(
-      const std::function<bool(std::uint32_t, std::uint32_t, std::uint32_t)>& wanted) const;
+      const std::function<const std::uint64_t*(std::uint32_t, std::uint32_t)>& wanted) const;
   // Whether OpenGL lighting shades the faces rather than fast lighting.
   bool LitByOpenGL() const { return coloured || smooth; }
   // Fast lighting's colour of a direction, unless colours by value paint it.

@@ -181,21 +181,29 @@ int OGLcuberille::CompileDirectionLists(const BrickBuilder (&builders)[kFaceDire
   bricksReused_ = 0;
   DeleteDisplayLists();
   if (!PlanBricks()) return 0;
-  const auto normals = SmoothNormals(BricksToCompile());
-  // Without them the faces are flat: the bricks called again are not.
-  if (smooth && !normals) std::fill(borrowed_.begin(), borrowed_.end(), std::uint8_t{0});
   bricksReused_ = static_cast<std::size_t>(std::count(borrowed_.begin(), borrowed_.end(), 1));
+  const auto normals = NormalsToCompile();
+  // Without them the faces are flat: the bricks called again are not.
+  if (smooth && !normals && bricksReused_ < borrowed_.size()) {
+    std::fill(borrowed_.begin(), borrowed_.end(), std::uint8_t{0});
+    bricksReused_ = 0;
+  }
   buildNormals_ = normals.get();
   const int built = CompileBricks(builders);
   buildNormals_ = nullptr;
   return built;
 }
 
-surface::CornerNormals::CornerFilter OGLcuberille::BricksToCompile() const {
-  if (std::find(borrowed_.begin(), borrowed_.end(), 1) == borrowed_.end()) return {};
-  return [this](std::uint32_t x, std::uint32_t y, std::uint32_t z) {
-    return brickGrid_.CornerOf(x, y, z, [this](std::size_t b) { return !borrowed_[b]; });
-  };
+std::unique_ptr<surface::CornerNormals> OGLcuberille::NormalsToCompile() const {
+  if (!smooth || bricksReused_ == borrowed_.size()) return nullptr;  // none to compile
+  if (bricksReused_ == 0) return SmoothNormals({});
+  std::unique_ptr<surface::CornerRows> rows;
+  try {
+    rows = std::make_unique<surface::CornerRows>(brickGrid_, borrowed_);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+  return SmoothNormals([&](std::uint32_t y, std::uint32_t z) { return rows->Row(y, z); });
 }
 
 int OGLcuberille::CompileBricks(const BrickBuilder (&builders)[kFaceDirections]) {
