@@ -7,11 +7,15 @@ namespace surface {
 namespace {
 
 constexpr std::uint32_t kSmallestEdge = 32;
-constexpr std::uint32_t kMostPerAxis = 16;
+constexpr std::uint32_t kMostPerAxis = 12;
+
+// The scanners take sixteen voxels a step along x: edges are a multiple.
+constexpr std::uint32_t kLanes = 16;
 
 std::uint32_t EdgeFor(std::uint32_t longest) {
-  const std::uint32_t fitting = longest / kMostPerAxis + (longest % kMostPerAxis != 0);
-  return std::max(kSmallestEdge, fitting);
+  const std::uint64_t fitting = (std::uint64_t{longest} + kMostPerAxis - 1) / kMostPerAxis;
+  const std::uint64_t whole = (fitting + kLanes - 1) / kLanes * kLanes;
+  return static_cast<std::uint32_t>(std::max<std::uint64_t>(kSmallestEdge, whole));
 }
 
 }  // namespace
